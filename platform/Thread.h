@@ -15,8 +15,8 @@
 // in CheckSynchronize, which the program calls from its event loop after the wake-up hook fires,
 // and in WaitFor.
 //
-// Lifetime: a thread object may be destroyed before Resume (Execute never runs) or once Execute
-// has returned; the destructor then waits for the rest (the termination notice, which it runs when
+// Lifetime: a thread object may be destroyed before Resume (Execute never runs) or once Finished()
+// is true; the destructor then waits for the rest (the termination notice, which it runs when
 // called on the main thread). Destroying it while Execute runs, or from inside a call that the
 // thread is blocked on, is a programming error that ends the process with a message: the derived
 // part that Execute uses is already gone by then, so no wait here could make it safe. Stop a
@@ -68,8 +68,9 @@ class TThread : public TObject {
 
   std::atomic<bool> terminated_{false};
   std::atomic<bool> finished_{false};
-  bool started_ = false;  // guarded by the shared lock, like ended_
-  bool ended_ = false;
+  // Guarded by the lock that the queue of calls shares with every thread object.
+  bool started_ = false;
+  bool ended_ = false;  // set last: past it the thread touches nothing of the object
   std::thread thread_;
 };
 
@@ -81,8 +82,9 @@ class TThread : public TObject {
 bool CheckSynchronize();
 
 // The hook runs on the queuing thread each time a call is queued, so that the main thread's event
-// loop wakes up and calls CheckSynchronize. It must not call SetWakeMainThread. Once
-// SetWakeMainThread returns, the previous hook is no longer running and is never called again.
+// loop wakes up and calls CheckSynchronize. It must neither throw (that ends the process: the
+// queued call's waiter cannot leave) nor call SetWakeMainThread. Once SetWakeMainThread returns,
+// the previous hook is no longer running and is never called again.
 void SetWakeMainThread(std::function<void()> wake);
 
 // Receives, on the main thread through the same queue, an exception that left a thread's Execute

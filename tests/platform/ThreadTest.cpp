@@ -328,7 +328,7 @@ class ThreadEscapeTest : public ThreadTest, public ::testing::WithParamInterface
 TEST_P(ThreadEscapeTest, AnExceptionLeavingTheThreadGoesToTheHandler) {
   std::string reported;
   bool reportedOnMainThread = false;
-  SetThreadExceptionHandler([&](std::exception_ptr error) {
+  SetThreadExceptionHandler([&](const std::exception_ptr& error) {
     reportedOnMainThread = IsMainThread();
     try {
       std::rethrow_exception(error);
