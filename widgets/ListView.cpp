@@ -7,6 +7,7 @@
 #include <QPalette>
 #include <QPixmap>
 #include <QStackedLayout>
+#include <QStyledItemDelegate>
 #include <QTreeView>
 
 #include "widgets/ImageList.h"
@@ -31,6 +32,22 @@ void SetCommonBehaviour(QAbstractItemView& view) {
   HideSelectionWithoutFocus(view);
 }
 
+// In the icon styles every item fills its grid cell, so items stand at the cells' left edges
+// and a label gets the cell's whole width.
+class TCellDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  void SetCell(QSize cell) { cell_ = cell; }
+
+  [[nodiscard]] QSize sizeHint(const QStyleOptionViewItem& option,
+                               const QModelIndex& index) const override {
+    return cell_.isValid() ? cell_ : QStyledItemDelegate::sizeHint(option, index);
+  }
+
+ private:
+  QSize cell_;
+};
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -38,7 +55,8 @@ void SetCommonBehaviour(QAbstractItemView& view) {
 // the column list.
 class TIconModeView : public QListView {
  public:
-  explicit TIconModeView(QWidget* parent) : QListView(parent) {
+  explicit TIconModeView(QWidget* parent) : QListView(parent), delegate_(new TCellDelegate(this)) {
+    setItemDelegate(delegate_);
     setUniformItemSizes(true);  // one size for all: layout stays linear in the item count
     setTextElideMode(Qt::ElideRight);
     SetCommonBehaviour(*this);
@@ -54,6 +72,7 @@ class TIconModeView : public QListView {
       setResizeMode(QListView::Adjust);
       setWordWrap(false);
       setGridSize(QSize());
+      delegate_->SetCell(QSize());
     } else {
       const bool large = style == TViewStyle::vsIcon;
       const QFontMetrics metrics(font());
@@ -63,10 +82,12 @@ class TIconModeView : public QListView {
       // No automatic arrangement: moved items stay where they were put until Arrange.
       setResizeMode(QListView::Fixed);
       setWordWrap(large);
-      setGridSize(large ? QSize(std::max(75, iconSize.width() + 43),
-                                iconSize.height() + 2 * metrics.lineSpacing() + 10)
-                        : QSize(std::max(150, iconSize.width() + 110),
-                                std::max(iconSize.height(), metrics.lineSpacing()) + 4));
+      const QSize cell = large ? QSize(std::max(75, iconSize.width() + 43),
+                                       iconSize.height() + 2 * metrics.lineSpacing() + 10)
+                               : QSize(std::max(150, iconSize.width() + 110),
+                                       std::max(iconSize.height(), metrics.lineSpacing()) + 4);
+      delegate_->SetCell(cell);
+      setGridSize(cell);
     }
     setWrapping(true);
     doItemsLayout();
@@ -89,6 +110,7 @@ class TIconModeView : public QListView {
   }
 
  private:
+  TCellDelegate* delegate_;  // owned by the view
   TViewStyle style_ = TViewStyle::vsIcon;
 };
 

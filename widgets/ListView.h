@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "widgets/Icon.h"
+#include "widgets/ImageList.h"
 
 class QStackedLayout;
-class TImageList;
 class TListItems;
 class TIconModeView;
 class TReportView;
