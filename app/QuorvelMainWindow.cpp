@@ -39,29 +39,36 @@ TViewStyle StyleOfTag(int tag) {
   }
 }
 
-}  // namespace
-
-TQuorvelMainForm::TQuorvelMainForm(QWidget* parent) : QMainWindow(parent) {
-  // The glyphs and the icon live in this static library; a linker would drop their registration.
-  Q_INIT_RESOURCE(quorvel);
-  setupUi(this);
-  CreateImageLists();
-  ApplyMetrics();
+// A square image list of the window, released with it through Qt's parent ownership.
+TImageList* NewImageList(int size, const char* name, QObject* owner) {
+  auto* list = new TImageList(size, size, owner);  // NOLINT(cppcoreguidelines-owning-memory)
+  list->setObjectName(QLatin1String(name));
+  return list;
 }
 
-// The non-visual components of the layout. The window owns the three lists; the view and the
-// toolbar buttons only draw from them.
-void TQuorvelMainForm::CreateImageLists() {
-  ImageList1 = new TImageList(32, 32, this);
-  ImageList1->setObjectName(QStringLiteral("ImageList1"));
-  ImageList2 = new TImageList(16, 16, this);
-  ImageList2->setObjectName(QStringLiteral("ImageList2"));
-  ButtonImageList = new TImageList(16, 16, this);
-  ButtonImageList->setObjectName(QStringLiteral("ButtonImageList"));
+}  // namespace
+
+// The image lists are the layout's non-visual components, which a Designer form cannot hold; they
+// are made here, before the form, and belong to the window. The view and the toolbar buttons
+// only draw from them.
+TQuorvelMainForm::TQuorvelMainForm(QWidget* parent)
+    : QMainWindow(parent),
+      ImageList1(NewImageList(32, "ImageList1", this)),
+      ImageList2(NewImageList(16, "ImageList2", this)),
+      ButtonImageList(NewImageList(16, "ButtonImageList", this)) {
+  // The glyphs and the icon live in this static library; a linker would drop their registration.
+  Q_INIT_RESOURCE(quorvel);
   for (const char* glyph : kButtonGlyphs) {
     ButtonImageList->AddImage(QImage(QString::fromLatin1(glyph)));
   }
+  setupUi(this);
+  LinkComponents();
+  ApplyMetrics();
+}
 
+// What the layout says of its components but a Designer form cannot express: which image lists
+// the view and the buttons draw from, the drive box's directory list and the status bar's panel.
+void TQuorvelMainForm::LinkComponents() {
   ListView1->SetLargeImages(ImageList1);
   ListView1->SetSmallImages(ImageList2);
   // Each button names its glyph by the layout's ImageIndex; separators and the divider have none.

@@ -23,14 +23,14 @@ class TQuorvelMainForm : public QMainWindow, public Ui::TQuorvelMainForm {
   TImageList* ImageList2;       // 16 x 16, every other style
   TImageList* ButtonImageList;  // 16 x 16, the toolbar glyphs
 
- public slots:
-  void Panel2Resize();
-  void IconStyleMenuClick();
-  void LineupIconsClick();
-  void ExitProgramMenuClick();
+  // Handlers, bound to the components' events by the layout.
+  Q_SLOT void Panel2Resize();
+  Q_SLOT void IconStyleMenuClick();
+  Q_SLOT void LineupIconsClick();
+  Q_SLOT void ExitProgramMenuClick();
 
  private:
-  void CreateImageLists();
+  void LinkComponents();
   void ApplyMetrics();
 
   TBuildIconList* FBuildIconList = nullptr;

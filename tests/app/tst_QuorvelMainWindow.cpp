@@ -60,6 +60,9 @@ void DragHandle(QSplitterHandle* handle, int dx) {
 class TestQuorvelMainWindow : public QObject {
   Q_OBJECT
 
+  std::unique_ptr<TQuorvelMainForm> form_;
+  TReports reports_;
+
  private slots:
   void initTestCase();
   void init();
@@ -81,10 +84,6 @@ class TestQuorvelMainWindow : public QObject {
   void exitCommandsCloseWindow();
   void unreadableVolumeIsReportedAndProgramGoesOn();
   void layoutScalesWithResolution();
-
- private:
-  std::unique_ptr<TQuorvelMainForm> form_;
-  TReports reports_;
 };
 
 void TestQuorvelMainWindow::initTestCase() {
@@ -386,13 +385,16 @@ void TestQuorvelMainWindow::exitCommandsCloseWindow() {
 
   // The command runs inside the program's event loop, which closing the main window ends with
   // exit code 0; the watchdog turns a window that stays open into a failure instead of a hang.
-  QTimer::singleShot(0, form_.get(), [this, fromToolbar] {
+  QTimer command;
+  command.setSingleShot(true);
+  connect(&command, &QTimer::timeout, [this, fromToolbar] {
     if (fromToolbar) {
       QTest::mouseClick(form_->CloseProgramButton, Qt::LeftButton);
     } else {
       form_->ExitProgramMenu->trigger();
     }
   });
+  command.start(0);
   QTimer watchdog;
   watchdog.setSingleShot(true);
   connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(1); });
