@@ -216,47 +216,52 @@ void TestQuorvelMainWindow::menuItems() {
 void TestQuorvelMainWindow::toolbarButtons_data() {
   QTest::addColumn<QString>("name");
   QTest::addColumn<int>("left");
-  QTest::addColumn<int>("width");
+  QTest::addColumn<int>("image");
   QTest::addColumn<bool>("enabled");
   QTest::addColumn<QString>("hint");
-  QTest::addColumn<bool>("checkable");
+  QTest::addColumn<bool>("grouped");
   QTest::addColumn<bool>("down");
+  QTest::addColumn<int>("tag");
 
-  QTest::newRow("exit") << "CloseProgramButton" << 0 << 23 << true << "終了" << false << false;
-  QTest::newRow("load") << "LoadItemsButton" << 31 << 23 << true << "読込み" << false << false;
-  QTest::newRow("cancel") << "CancelLoadItemsButton" << 54 << 23 << false << "中断" << false
-                          << false;
-  QTest::newRow("3") << "ToolButton3" << 85 << 23 << false << "" << false << false;
-  QTest::newRow("4") << "ToolButton4" << 108 << 23 << false << "" << false << false;
-  QTest::newRow("ico") << "ResourceKindIconButton" << 139 << 23 << false << "" << true << true;
-  QTest::newRow("bmp") << "ResourceKindBmpButton" << 162 << 23 << false << "" << true << false;
-  QTest::newRow("mouse") << "ResourceKindMouseButton" << 185 << 23 << false << "" << true << false;
+  QTest::newRow("exit") << "CloseProgramButton" << 0 << 2 << true << "終了" << false << false << 0;
+  QTest::newRow("load") << "LoadItemsButton" << 31 << 6 << true << "読込み" << false << false << 0;
+  QTest::newRow("cancel") << "CancelLoadItemsButton" << 54 << 7 << false << "中断" << false << false
+                          << 0;
+  QTest::newRow("3") << "ToolButton3" << 85 << 3 << false << "" << false << false << 0;
+  QTest::newRow("4") << "ToolButton4" << 108 << 4 << false << "" << false << false << 0;
+  QTest::newRow("ico") << "ResourceKindIconButton" << 139 << 5 << false << "" << true << true << 0;
+  QTest::newRow("bmp") << "ResourceKindBmpButton" << 162 << 0 << false << "" << true << false << 1;
+  QTest::newRow("mouse") << "ResourceKindMouseButton" << 185 << 1 << false << "" << true << false
+                         << 2;
 }
 
 void TestQuorvelMainWindow::toolbarButtons() {
   QFETCH(QString, name);
   QFETCH(int, left);
-  QFETCH(int, width);
+  QFETCH(int, image);
   QFETCH(bool, enabled);
   QFETCH(QString, hint);
-  QFETCH(bool, checkable);
+  QFETCH(bool, grouped);
   QFETCH(bool, down);
+  QFETCH(int, tag);
 
   auto* button = form_->ToolBar1->findChild<QToolButton*>(name);
   QVERIFY(button != nullptr);
-  QCOMPARE(button->geometry(), QRect(left, 0, width, 22));
+  QCOMPARE(button->geometry(), QRect(left, 0, 23, 22));
   QCOMPARE(button->isEnabled(), enabled);
   QCOMPARE(button->toolTip(), hint);
-  QCOMPARE(button->isCheckable(), checkable);
+  QCOMPARE(button->isCheckable(), grouped);
+  QCOMPARE(button->autoExclusive(), grouped);
   QCOMPARE(button->isChecked(), down);
-  QCOMPARE(button->autoExclusive(), checkable);
+  QCOMPARE(button->property("Tag").toInt(), tag);
+  // The bar shows glyphs only, each drawn from the window's glyph list.
+  QCOMPARE(button->text(), name);
   QCOMPARE(button->toolButtonStyle(), Qt::ToolButtonIconOnly);
-  // The glyph named by the button's image index, drawn from the window's glyph list.
+  QCOMPARE(button->property("ImageIndex").toInt(), image);
   const QImage glyph = button->icon().pixmap(16, 16).toImage();
   QVERIFY(!glyph.isNull());
-  const int index = button->property("ImageIndex").toInt();
   QCOMPARE(glyph.convertToFormat(QImage::Format_ARGB32),
-           form_->ButtonImageList->Pixmap(index).toImage().convertToFormat(QImage::Format_ARGB32));
+           form_->ButtonImageList->Pixmap(image).toImage().convertToFormat(QImage::Format_ARGB32));
 }
 
 void TestQuorvelMainWindow::stateAtStart() {
@@ -264,6 +269,7 @@ void TestQuorvelMainWindow::stateAtStart() {
   QCOMPARE(form_->ListView1->Items().Count(), 0);
   QCOMPARE(form_->StatusBar1->PanelCount(), 1);
   QCOMPARE(form_->StatusBar1->Panel(0).Text(), QString());
+  QVERIFY(form_->StatusBar1->isSizeGripEnabled());
   QCOMPARE(form_->ButtonImageList->Count(), 8);
   QCOMPARE(form_->DirectoryList->Directory(), std::filesystem::current_path().string());
   // The gaps between the buttons: two 8-pixel separators and the divider.
