@@ -271,7 +271,8 @@ void TestQuorvelMainWindow::stateAtStart() {
   QCOMPARE(form_->StatusBar1->Panel(0).Text(), QString());
   QVERIFY(form_->StatusBar1->isSizeGripEnabled());
   QCOMPARE(form_->ButtonImageList->Count(), 8);
-  QCOMPARE(form_->DirectoryList->Directory(), std::filesystem::current_path().string());
+  QCOMPARE(form_->DirectoryList->Directory(),
+           std::filesystem::canonical(std::filesystem::current_path()).string());
   // The gaps between the buttons: two 8-pixel separators and the divider.
   QCOMPARE(form_->ToolButton5->geometry(), QRect(23, 0, 8, 22));
   QCOMPARE(form_->ToolButton10->geometry(), QRect(77, 0, 8, 22));
