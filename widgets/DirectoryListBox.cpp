@@ -87,7 +87,8 @@ std::string Join(const std::string& directory, const std::string& name) {
 }  // namespace
 
 TDirectoryListBox::TDirectoryListBox(QWidget* parent) : QListWidget(parent) {
-  setItemDelegate(new TIndentDelegate(*this, this));
+  auto* delegate = new TIndentDelegate(*this, this);  // NOLINT(cppcoreguidelines-owning-memory)
+  setItemDelegate(delegate);
   setUniformItemSizes(true);
   setIconSize(QSize(16, 16));
   setSelectionMode(QAbstractItemView::SingleSelection);
@@ -129,7 +130,8 @@ void TDirectoryListBox::SetDirectory(const std::string& directory) {
   const QIcon openFolder = style()->standardIcon(QStyle::SP_DirOpenIcon);
   const QIcon closedFolder = style()->standardIcon(QStyle::SP_DirIcon);
   auto addRow = [this](const QIcon& icon, const QString& text, const std::string& path, int level) {
-    auto* row = new QListWidgetItem(icon, text, this);  // owned by the list
+    // Owned by the list.
+    auto* row = new QListWidgetItem(icon, text, this);  // NOLINT(cppcoreguidelines-owning-memory)
     row->setData(kPathRole, QByteArray::fromStdString(path));
     row->setData(kLevelRole, level);
     row->setToolTip(Display(path));

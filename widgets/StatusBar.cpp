@@ -24,9 +24,7 @@ TStatusBar::TStatusBar(QWidget* parent) : QStatusBar(parent) {
 TStatusBar::~TStatusBar() = default;
 
 TStatusPanel& TStatusBar::AddPanel() {
-  auto* label = new QLabel(this);  // owned by the bar
-  label->setFrameShape(QFrame::Panel);
-  label->setFrameShadow(QFrame::Sunken);
+  auto* label = new QLabel(this);       // NOLINT(cppcoreguidelines-owning-memory): owned by the bar
   label->setTextFormat(Qt::PlainText);  // file names are shown as they are, never as markup
   addWidget(label);
   // The constructor is private to keep panels made only here.

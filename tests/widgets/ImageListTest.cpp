@@ -15,7 +15,7 @@ QImage Filled(QSize size, QColor colour, qreal ratio = 1.0) {
   return image;
 }
 
-std::unique_ptr<TIcon> MakeIcon(QImage small, QImage large) {
+std::unique_ptr<TIcon> MakeIcon(const QImage& small, const QImage& large) {
   auto icon = std::make_unique<TIcon>();
   icon->SetHandle(HICON(HICON::TImages{small, small.size(), large, large.size()}));
   return icon;

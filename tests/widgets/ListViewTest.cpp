@@ -2,6 +2,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QTest>
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -19,7 +20,8 @@ QImage Filled(int size, QColor colour) {
   return image;
 }
 
-const std::vector<QColor> kColours{Qt::red, Qt::green, Qt::blue, Qt::yellow, Qt::cyan};
+constexpr std::array<Qt::GlobalColor, 5> kColours{Qt::red, Qt::green, Qt::blue, Qt::yellow,
+                                                  Qt::cyan};
 
 // A view with both image lists and one item per colour, each showing its own image.
 struct TFixture {
@@ -109,7 +111,7 @@ void ListViewTest::stylesDrawFromTheirImageList() {
   for (int i = 0; i < int(kColours.size()); ++i) {
     const auto image = model->index(i, 0).data(Qt::DecorationRole).value<QPixmap>().toImage();
     QCOMPARE(image.size(), QSize(imageSize, imageSize));
-    QCOMPARE(image.pixelColor(imageSize / 2, imageSize / 2), kColours[size_t(i)]);
+    QCOMPARE(image.pixelColor(imageSize / 2, imageSize / 2), QColor(kColours[size_t(i)]));
   }
   // An item without an image, as a failed extraction leaves it, shows no picture.
   f.view.Items().Add()->SetImageIndex(-1);
@@ -182,6 +184,7 @@ void ListViewTest::arrangeLinesMovedItemsUp() {
     TFixture f;
     f.view.SetViewStyle(style);
     std::vector<QPoint> lined;
+    lined.reserve(size_t(f.view.Items().Count()));
     for (int i = 0; i < f.view.Items().Count(); ++i) {
       lined.push_back(f.view.ItemPosition(i));
     }
