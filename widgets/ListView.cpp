@@ -232,6 +232,7 @@ QVariant TListItems::data(const QModelIndex& index, int role) const {
   switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
+    case Qt::ToolTipRole:  // the whole caption where the cell cuts it short
       return item->Caption();
     case Qt::DecorationRole: {
       if (images_ == nullptr) {
