@@ -1,4 +1,5 @@
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QImage>
 #include <QPixmap>
 #include <QTest>
@@ -70,6 +71,7 @@ class ListViewTest : public QObject {
   void reportShowsOneRowPerItem();
   void updateModeHoldsBackLayoutAndPaint();
   void clearReleasesItemsAndTheirIcons();
+  void captionEditsInPlace();
   void arrangeLinesMovedItemsUp();
   void arrangeChangesNothingInListStyles();
   void newIconStyleArrangesButSameStyleDoesNothing();
@@ -177,6 +179,23 @@ void ListViewTest::clearReleasesItemsAndTheirIcons() {
   QCOMPARE(item->Index(), 0);
   QCOMPARE(item->ImageIndex(), -1);
   QVERIFY(item->Data() == nullptr);
+}
+
+void ListViewTest::captionEditsInPlace() {
+  TFixture f;
+  f.view.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&f.view));
+  QAbstractItemView* shown = f.Shown();
+  shown->setFocus();
+  shown->setCurrentIndex(shown->model()->index(1, 0));
+  QTest::keyClick(shown, Qt::Key_F2);
+  QWidget* editor = QApplication::focusWidget();
+  QVERIFY(editor != nullptr && editor != shown);
+  QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(editor, QStringLiteral("renamed"));
+  QTest::keyClick(editor, Qt::Key_Return);
+  QTRY_COMPARE(f.view.Items().Item(1)->Caption(), QStringLiteral("renamed"));  // committed queued
+  QCOMPARE(f.view.Items().Item(1)->ImageIndex(), 1);
 }
 
 void ListViewTest::arrangeLinesMovedItemsUp() {
