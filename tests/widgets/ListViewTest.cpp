@@ -21,6 +21,17 @@ QImage Filled(int size, QColor colour) {
   return image;
 }
 
+// An icon whose image tells when its last holder lets go of it.
+std::unique_ptr<TIcon> TracedIcon(int& released) {
+  static uchar pixels[16 * 16 * 4];
+  const QImage image(
+      pixels, 16, 16, QImage::Format_ARGB32, [](void* count) { ++*static_cast<int*>(count); },
+      &released);
+  auto icon = std::make_unique<TIcon>();
+  icon->SetHandle(HICON(HICON::TImages{image, {16, 16}, image, {16, 16}}));
+  return icon;
+}
+
 constexpr std::array<Qt::GlobalColor, 5> kColours{Qt::red, Qt::green, Qt::blue, Qt::yellow,
                                                   Qt::cyan};
 
@@ -169,16 +180,25 @@ void ListViewTest::updateModeHoldsBackLayoutAndPaint() {
 }
 
 void ListViewTest::clearReleasesItemsAndTheirIcons() {
-  TFixture f;
-  // The fixture's icons are referenced only by their items and the image lists' own copies.
-  f.view.Items().Clear();
-  QCOMPARE(f.view.Items().Count(), 0);
-  QVERIFY(f.view.Items().Item(0) == nullptr);
-  QCOMPARE(f.Shown()->model()->rowCount(), 0);
-  TListItem* item = f.view.Items().Add();
-  QCOMPARE(item->Index(), 0);
-  QCOMPARE(item->ImageIndex(), -1);
-  QVERIFY(item->Data() == nullptr);
+  int released = 0;
+  {
+    TListView view;
+    for (int i = 0; i < 3; ++i) {
+      view.Items().Add()->SetData(TracedIcon(released));
+    }
+    view.Items().BeginUpdate();
+    view.Items().Clear();
+    QCOMPARE(released, 3);
+    QCOMPARE(view.Items().Count(), 0);
+    QVERIFY(view.Items().Item(0) == nullptr);
+    TListItem* item = view.Items().Add();
+    QCOMPARE(item->Index(), 0);
+    QCOMPARE(item->ImageIndex(), -1);
+    QVERIFY(item->Data() == nullptr);
+    item->SetData(TracedIcon(released));
+    view.Items().EndUpdate();
+  }
+  QCOMPARE(released, 4);  // the view's items went with it
 }
 
 void ListViewTest::captionEditsInPlace() {
