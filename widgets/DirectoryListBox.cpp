@@ -117,7 +117,7 @@ void TDirectoryListBox::SetDirectory(const std::string& directory) {
   }
   // Everything is read before anything changes, so a failure leaves the list as it was.
   const std::vector<std::string> subdirectories = Subdirectories(opened);
-  const std::string mountPoint = MountPointOf(opened);
+  const std::string mountPoint = VolumeRootOf(opened);
 
   std::vector<std::string> chain{mountPoint};
   for (const fs::path& part : fs::path(opened).lexically_relative(mountPoint)) {

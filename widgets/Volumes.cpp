@@ -30,6 +30,11 @@ std::string MountPointOf(const std::string& path) {
   return volume.isValid() ? QFile::encodeName(volume.rootPath()).toStdString() : std::string("/");
 }
 
+std::string VolumeRootOf(const std::string& path) {
+  std::string volume = VolumeOf(MountedVolumes(), path);
+  return volume.empty() ? MountPointOf(path) : volume;
+}
+
 std::string VolumeOf(const std::vector<std::string>& mountPoints, const std::string& path) {
   std::string best;
   for (const std::string& mountPoint : mountPoints) {

@@ -74,6 +74,7 @@ class DirectoryTest : public QObject {
  private slots:
   void init();
   void showsChainAndVisibleSubdirectories();
+  void pseudoFileSystemReadsAsPartOfItsVolume();
   void directoryHasNoTrailingSlashExceptAtRoot_data();
   void directoryHasNoTrailingSlashExceptAtRoot();
   void startsInWorkingDirectoryWithItsVolume();
@@ -111,7 +112,7 @@ void DirectoryTest::showsChainAndVisibleSubdirectories() {
   const int open = list.currentRow();
   QCOMPARE(rows[size_t(open)], b_);
   // From the volume's mount point down to the open directory, one row per level.
-  QCOMPARE(rows.front(), MountPointOf(b_));
+  QCOMPARE(rows.front(), VolumeRootOf(b_));
   for (int row = 1; row <= open; ++row) {
     QCOMPARE(Parent(rows[size_t(row)]), rows[size_t(row) - 1]);
   }
@@ -123,6 +124,20 @@ void DirectoryTest::showsChainAndVisibleSubdirectories() {
   QCOMPARE(subdirectories, expected);
   QCOMPARE(list.item(open + 6)->text(), QStringLiteral("日本語"));
   QCOMPARE(list.RowDirectory(list.count()), std::string());
+}
+
+void DirectoryTest::pseudoFileSystemReadsAsPartOfItsVolume() {
+  const std::vector<std::string> volumes = MountedVolumes();
+  if (!fs::is_directory("/proc/self") || volumes.empty() || volumes.front() != "/") {
+    QSKIP("needs /proc mounted below a root volume");
+  }
+  QVERIFY(MountPointOf("/proc") != "/");
+  TDirectoryListBox list;
+  list.SetDirectory("/proc");
+  // Reached from "/" and left again by its first row, though /proc is a mount point of its own.
+  QCOMPARE(list.RowDirectory(0), std::string("/"));
+  QCOMPARE(list.RowDirectory(1), std::string("/proc"));
+  QCOMPARE(list.currentRow(), 1);
 }
 
 void DirectoryTest::directoryHasNoTrailingSlashExceptAtRoot_data() {
@@ -151,7 +166,7 @@ void DirectoryTest::startsInWorkingDirectoryWithItsVolume() {
   TDriveComboBox box;
   box.SetDirList(&list);
   QCOMPARE(list.Directory(), b_ + "/c/d");
-  const std::string volume = MountPointOf(b_);
+  const std::string volume = VolumeRootOf(b_);
   QCOMPARE(box.Drive(), volume);
   QCOMPARE(box.currentText().toStdString(), volume);
 }
