@@ -55,27 +55,32 @@ class TIndentDelegate : public QStyledItemDelegate {
   const TDirectoryListBox& list_;
 };
 
+struct TSubdirectory {
+  std::string Name;  // as the file system has it
+  QString Shown;     // decoded for display
+};
+
 // The visible subdirectories of `directory` by name, sorted as people read them.
-std::vector<std::string> Subdirectories(const std::string& directory) {
+std::vector<TSubdirectory> Subdirectories(const std::string& directory) {
   std::error_code error;
   fs::directory_iterator entries(directory, error);
   if (error) {
     Fail(directory, error);
   }
-  std::vector<std::string> names;
+  std::vector<TSubdirectory> names;
   for (; entries != fs::directory_iterator(); entries.increment(error)) {
     std::string name = entries->path().filename().native();
     std::error_code typeError;  // a dangling link is simply not a directory
     if (!name.starts_with('.') && entries->is_directory(typeError)) {
-      names.push_back(std::move(name));
+      names.push_back({name, Display(name)});
     }
   }
   if (error) {
     Fail(directory, error);
   }
-  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-    const int order = Display(a).compare(Display(b), Qt::CaseInsensitive);
-    return order != 0 ? order < 0 : a < b;
+  std::sort(names.begin(), names.end(), [](const TSubdirectory& a, const TSubdirectory& b) {
+    const int order = a.Shown.compare(b.Shown, Qt::CaseInsensitive);
+    return order != 0 ? order < 0 : a.Name < b.Name;
   });
   return names;
 }
@@ -116,7 +121,7 @@ void TDirectoryListBox::SetDirectory(const std::string& directory) {
     Fail(directory, error);
   }
   // Everything is read before anything changes, so a failure leaves the list as it was.
-  const std::vector<std::string> subdirectories = Subdirectories(opened);
+  const std::vector<TSubdirectory> subdirectories = Subdirectories(opened);
   const std::string mountPoint = VolumeRootOf(opened);
 
   std::vector<std::string> chain{mountPoint};
@@ -141,8 +146,9 @@ void TDirectoryListBox::SetDirectory(const std::string& directory) {
     addRow(openFolder, level == 0 ? Display(path) : Display(fs::path(path).filename().native()),
            path, static_cast<int>(level));
   }
-  for (const std::string& name : subdirectories) {
-    addRow(closedFolder, Display(name), Join(opened, name), static_cast<int>(chain.size()));
+  for (const TSubdirectory& subdirectory : subdirectories) {
+    addRow(closedFolder, subdirectory.Shown, Join(opened, subdirectory.Name),
+           static_cast<int>(chain.size()));
   }
   setCurrentRow(static_cast<int>(chain.size()) - 1);
 
