@@ -42,8 +42,10 @@ class TFileSource final : public TByteSource {
   [[nodiscard]] const TFileIdentity& Identity() const noexcept { return identity_; }
 
  private:
-  static constexpr std::size_t kBlockSize = 4096;
-  static constexpr std::size_t kBlockCount = 8;
+  // Small blocks: a resource tree's entries lie close together, and every byte beyond them that
+  // a block drags in is read for nothing.
+  static constexpr std::size_t kBlockSize = 1024;
+  static constexpr std::size_t kBlockCount = 16;
   // Reads below this size are served from the blocks; larger ones go straight to the file.
   static constexpr std::size_t kDirectReadSize = 512;
 

@@ -20,7 +20,8 @@ constexpr std::size_t kFileHeaderSize = 14;
 QImage ReadWithQt(const QByteArray& bytes, const char* format) {
   QBuffer buffer;
   buffer.setData(bytes);
-  buffer.open(QIODevice::ReadOnly);
+  // The readers take the data in many small reads; a buffer in front of memory only copies it.
+  buffer.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
   QImageReader reader(&buffer, format);
   reader.setDecideFormatFromContent(false);
   return reader.read();
@@ -51,14 +52,13 @@ QImage DecodePng(std::span<const std::uint8_t> data) {
   return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
-void Append32(QByteArray& out, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) {
-    out.append(static_cast<char>((value >> (8 * i)) & 0xFF));
-  }
+void Store16(std::uint8_t* at, std::uint16_t value) {
+  at[0] = static_cast<std::uint8_t>(value & 0xFF);
+  at[1] = static_cast<std::uint8_t>(value >> 8);
 }
-void Append16(QByteArray& out, std::uint16_t value) {
-  out.append(static_cast<char>(value & 0xFF));
-  out.append(static_cast<char>(value >> 8));
+void Store32(std::uint8_t* at, std::uint32_t value) {
+  Store16(at, static_cast<std::uint16_t>(value & 0xFFFF));
+  Store16(at + 2, static_cast<std::uint16_t>(value >> 16));
 }
 
 // The colour part of an icon bitmap, rewritten as a bitmap file that Qt's reader takes: the
@@ -69,35 +69,37 @@ QByteArray AsBitmapFile(int width, int height, int bitCount, std::span<const std
   const bool alpha = bitCount == 32;
   const std::size_t infoSize = alpha ? kV4HeaderSize : kInfoHeaderSize;
   const std::uint32_t colors = bitCount <= 8 ? (1U << bitCount) : 0;
-  const std::size_t pixelOffset = kFileHeaderSize + infoSize + colors * 4;
+  const std::size_t headersSize = kFileHeaderSize + infoSize;
+  const std::size_t pixelOffset = headersSize + colors * 4;
 
-  QByteArray out;
-  out.reserve(static_cast<qsizetype>(pixelOffset + pixels.size()));
-  out.append("BM", 2);
-  Append32(out, static_cast<std::uint32_t>(pixelOffset + pixels.size()));
-  Append32(out, 0);
-  Append32(out, static_cast<std::uint32_t>(pixelOffset));
-  Append32(out, static_cast<std::uint32_t>(infoSize));
-  Append32(out, static_cast<std::uint32_t>(width));
-  Append32(out, static_cast<std::uint32_t>(height));
-  Append16(out, 1);
-  Append16(out, static_cast<std::uint16_t>(bitCount));
-  Append32(out, alpha ? 3U : 0U);  // bit fields for 32 bits, so that the alpha mask counts
-  Append32(out, static_cast<std::uint32_t>(pixels.size()));
-  Append32(out, 0);
-  Append32(out, 0);
-  Append32(out, colors);
-  Append32(out, 0);
+  std::array<std::uint8_t, kFileHeaderSize + kV4HeaderSize> headers{};
+  std::uint8_t* file = headers.data();
+  file[0] = 'B';
+  file[1] = 'M';
+  Store32(file + 2, static_cast<std::uint32_t>(pixelOffset + pixels.size()));
+  Store32(file + 10, static_cast<std::uint32_t>(pixelOffset));
+  std::uint8_t* info = file + kFileHeaderSize;
+  Store32(info, static_cast<std::uint32_t>(infoSize));
+  Store32(info + 4, static_cast<std::uint32_t>(width));
+  Store32(info + 8, static_cast<std::uint32_t>(height));
+  Store16(info + 12, 1);
+  Store16(info + 14, static_cast<std::uint16_t>(bitCount));
+  Store32(info + 16, alpha ? 3U : 0U);  // bit fields for 32 bits, so that the alpha mask counts
+  Store32(info + 20, static_cast<std::uint32_t>(pixels.size()));
+  Store32(info + 32, colors);
   if (alpha) {
-    Append32(out, 0x00FF0000U);
-    Append32(out, 0x0000FF00U);
-    Append32(out, 0x000000FFU);
-    Append32(out, 0xFF000000U);
-    out.append(QByteArray(static_cast<qsizetype>(kV4HeaderSize - kInfoHeaderSize - 16), '\0'));
+    Store32(info + 40, 0x00FF0000U);
+    Store32(info + 44, 0x0000FF00U);
+    Store32(info + 48, 0x000000FFU);
+    Store32(info + 52, 0xFF000000U);
   }
-  out.append(reinterpret_cast<const char*>(palette.data()), static_cast<qsizetype>(palette.size()));
-  out.append(QByteArray(static_cast<qsizetype>(colors * 4 - palette.size()), '\0'));
-  out.append(reinterpret_cast<const char*>(pixels.data()), static_cast<qsizetype>(pixels.size()));
+  QByteArray out(static_cast<qsizetype>(pixelOffset + pixels.size()), '\0');
+  auto* at = reinterpret_cast<std::uint8_t*>(out.data());
+  std::memcpy(at, headers.data(), headersSize);
+  if (!palette.empty()) {
+    std::memcpy(at + headersSize, palette.data(), palette.size());
+  }
+  std::memcpy(at + pixelOffset, pixels.data(), pixels.size());
   return out;
 }
 
