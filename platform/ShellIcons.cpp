@@ -76,8 +76,8 @@ TExtractIconResult ExtractIconA(const std::string& fileName, std::uint32_t index
   if (!(t_last.IconIndex == index && t_last.IconRatio == ratio)) {
     t_last.IconIndex = index;
     t_last.IconRatio = ratio;
-    t_last.Icon =
-        LoadIconImages(*t_last.Source, t_last.Container->GroupImages(*t_last.Source, index), ratio);
+    t_last.Icon = LoadIconImages(*t_last.Source, *t_last.Container,
+                                 t_last.Container->GroupImages(*t_last.Source, index), ratio);
   }
   if (!t_last.Icon) {
     return TExtractIconResult(0);

@@ -25,7 +25,7 @@ inline void ExerciseIconReader(TOpenContainer open, const std::uint8_t* data, st
   for (std::uint32_t i = 0; i < count && i < kIconsTried; ++i) {
     const std::vector<TIconImageRef> images = container->GroupImages(source, i);
     for (double ratio : {1.0, 2.0}) {
-      (void)LoadIconImages(source, images, ratio);
+      (void)LoadIconImages(source, *container, images, ratio);
     }
   }
 }

@@ -85,11 +85,16 @@ bool TFileSource::ReadDirect(std::uint64_t offset, std::span<std::uint8_t> out) 
 }
 
 const TFileSource::TBlock* TFileSource::BlockAt(std::uint64_t index) {
+  // Consecutive small reads mostly fall in the block just used.
+  if (last_ != nullptr && last_->Valid && last_->Index == index) {
+    return last_;
+  }
   ++useClock_;
   TBlock* victim = &(*blocks_)[0];
   for (TBlock& block : *blocks_) {
     if (block.Valid && block.Index == index) {
       block.LastUse = useClock_;
+      last_ = &block;
       return &block;
     }
     if (!block.Valid || block.LastUse < victim->LastUse) {
@@ -107,6 +112,7 @@ const TFileSource::TBlock* TFileSource::BlockAt(std::uint64_t index) {
   victim->Length = length;
   victim->LastUse = useClock_;
   victim->Valid = true;
+  last_ = victim;
   return victim;
 }
 

@@ -64,6 +64,7 @@ class TFileSource final : public TByteSource {
   int fd_;
   TFileIdentity identity_;
   std::uint64_t useClock_ = 0;
+  TBlock* last_ = nullptr;
   std::unique_ptr<std::array<TBlock, kBlockCount>> blocks_;
 };
 

@@ -2,17 +2,25 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class TByteSource;
 
-// One image of an icon group as the group's directory describes it, located in the file.
+// Where some data lies in the file.
+struct TResourceSpan {
+  std::uint64_t Offset = 0;
+  std::uint32_t Size = 0;
+};
+
+// One image of an icon group as the group's directory describes it. Images inside executables
+// are named by id and located only when chosen; those of icon files are located from the start.
 struct TIconImageRef {
   int Width = 0;  // from the directory; 0 there means 256
   int Height = 0;
   int BitCount = 0;  // colour depth used to rank images of one size
-  std::uint64_t Offset = 0;
-  std::uint32_t Size = 0;
+  std::uint16_t Id = 0;
+  std::optional<TResourceSpan> Data{};
 };
 
 // A file that holds icons, parsed just far enough to count its icon groups and to locate the
@@ -25,9 +33,14 @@ class TIconContainer {
   TIconContainer& operator=(const TIconContainer&) = delete;
 
   [[nodiscard]] virtual std::uint32_t GroupCount() const noexcept = 0;
-  // The images of group `index` that could be located; empty when the group cannot be read.
+  // The images of group `index`; empty when the group cannot be read.
   [[nodiscard]] virtual std::vector<TIconImageRef> GroupImages(TByteSource& source,
                                                                std::uint32_t index) const = 0;
+  // Where the data of an image of a group lies; nothing when the file does not hold it.
+  [[nodiscard]] virtual std::optional<TResourceSpan> Locate(TByteSource& /*source*/,
+                                                            const TIconImageRef& image) const {
+    return image.Data;
+  }
 };
 
 // A group holds at most this many images; a directory that claims more is read this far. Real

@@ -54,8 +54,7 @@ int EffectiveBitCount(int bitCount, int colorCount) noexcept {
   return 8;
 }
 
-std::vector<TIconImageRef> ReadIconGroup(TByteSource& source, TResourceSpan group,
-                                         const TIconResolver& resolve) {
+std::vector<TIconImageRef> ReadIconGroup(TByteSource& source, TResourceSpan group) {
   std::vector<TIconImageRef> images;
   if (group.Size < kDirHeaderSize) {
     return images;
@@ -72,12 +71,8 @@ std::vector<TIconImageRef> ReadIconGroup(TByteSource& source, TResourceSpan grou
   }
   for (std::size_t i = 0; i < count; ++i) {
     const std::uint8_t* e = &entries[i * kGroupEntrySize];
-    const std::optional<TResourceSpan> data = resolve(LoadU16(e + 12));
-    if (!data) {
-      continue;
-    }
     images.push_back({DirectoryDimension(e[0]), DirectoryDimension(e[1]),
-                      EffectiveBitCount(LoadU16(e + 6), e[2]), data->Offset, data->Size});
+                      EffectiveBitCount(LoadU16(e + 6), e[2]), LoadU16(e + 12), std::nullopt});
   }
   return images;
 }
@@ -112,8 +107,8 @@ std::optional<std::vector<TIconImageRef>> ReadIcoDirectory(TByteSource& source, 
         static_cast<std::uint32_t>(std::min<std::uint64_t>(LoadU32(e + 8), length - offset));
     // In a cursor directory the planes and bit count fields hold the hot spot.
     const int bits = cursor ? EffectiveBitCount(0, e[2]) : EffectiveBitCount(LoadU16(e + 6), e[2]);
-    images.push_back(
-        {DirectoryDimension(e[0]), DirectoryDimension(e[1]), bits, base + offset, size});
+    images.push_back({DirectoryDimension(e[0]), DirectoryDimension(e[1]), bits, 0,
+                      TResourceSpan{base + offset, size}});
   }
   return images;
 }

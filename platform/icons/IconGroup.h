@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <span>
 #include <vector>
@@ -10,19 +9,9 @@
 
 class TByteSource;
 
-// Where the image data of one icon resource lies in the file.
-struct TResourceSpan {
-  std::uint64_t Offset = 0;
-  std::uint32_t Size = 0;
-};
-
-using TIconResolver = std::function<std::optional<TResourceSpan>(std::uint16_t id)>;
-
-// Reads the group resource (the directory of one icon inside an executable) at `group` and locates
-// each of its images through `resolve`. Entries naming an image the file does not have are left
-// out; so are entries past kMaxImagesPerGroup.
-[[nodiscard]] std::vector<TIconImageRef> ReadIconGroup(TByteSource& source, TResourceSpan group,
-                                                       const TIconResolver& resolve);
+// Reads the group resource (the directory of one icon inside an executable) at `group`: its
+// images, by id, up to kMaxImagesPerGroup of them.
+[[nodiscard]] std::vector<TIconImageRef> ReadIconGroup(TByteSource& source, TResourceSpan group);
 
 // Reads an icon or cursor file's directory lying at [base, base + length) of the source: null
 // when the bytes there do not start like one. Entries whose image lies outside the window are

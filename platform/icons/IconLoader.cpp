@@ -19,8 +19,9 @@ constexpr std::size_t kMaxAttempts = 4;
 // Decodes each image at most once per icon, however many list sizes try it.
 class TDecodedImages {
  public:
-  TDecodedImages(TByteSource& source, const std::vector<TIconImageRef>& images)
-      : source_(source), images_(images) {}
+  TDecodedImages(TByteSource& source, const TIconContainer& container,
+                 const std::vector<TIconImageRef>& images)
+      : source_(source), container_(container), images_(images) {}
 
   const QImage& At(std::size_t index) {
     auto found = decoded_.find(index);
@@ -44,14 +45,17 @@ class TDecodedImages {
 
  private:
   QImage Decode(const TIconImageRef& ref) {
+    const std::optional<TResourceSpan> data = container_.Locate(source_, ref);
     std::vector<std::uint8_t> bytes;
-    if (ref.Size > kMaxIconImageBytes || !source_.ReadVector(ref.Offset, ref.Size, bytes)) {
+    if (!data || data->Size > kMaxIconImageBytes ||
+        !source_.ReadVector(data->Offset, data->Size, bytes)) {
       return {};
     }
     return DecodeIconImage(bytes);
   }
 
   TByteSource& source_;
+  const TIconContainer& container_;
   const std::vector<TIconImageRef>& images_;
   std::map<std::size_t, QImage> decoded_;
 };
@@ -76,12 +80,12 @@ QImage Fit(const QImage& image, int side, double devicePixelRatio) {
 
 }  // namespace
 
-std::optional<HICON::TImages> LoadIconImages(TByteSource& source,
+std::optional<HICON::TImages> LoadIconImages(TByteSource& source, const TIconContainer& container,
                                              const std::vector<TIconImageRef>& images,
                                              double devicePixelRatio) {
   const int small = static_cast<int>(std::lround(kSmallList * devicePixelRatio));
   const int large = static_cast<int>(std::lround(kLargeList * devicePixelRatio));
-  TDecodedImages decoded(source, images);
+  TDecodedImages decoded(source, container, images);
   const QImage* forSmall = decoded.Best(small);
   const QImage* forLarge = decoded.Best(large);
   if (forSmall == nullptr && forLarge == nullptr) {

@@ -11,7 +11,9 @@ class TByteSource;
 // Reads and decodes the images of one group that the two list sizes need at `devicePixelRatio`,
 // and scales each to its list size. For each size the best-ranked image that decodes is used; a
 // size for which none decodes is made from the other size's image. Nothing when neither decodes.
+// Images are located through `container`, the one they come from, and only when tried.
 [[nodiscard]] std::optional<HICON::TImages> LoadIconImages(TByteSource& source,
+                                                           const TIconContainer& container,
                                                            const std::vector<TIconImageRef>& images,
                                                            double devicePixelRatio);
 

@@ -36,15 +36,17 @@ class TNeContainer final : public TIconContainer {
     if (index >= groups_.size()) {
       return {};
     }
-    return ReadIconGroup(
-        source, groups_[index].Data, [&](std::uint16_t id) -> std::optional<TResourceSpan> {
-          const auto found = std::find_if(icons_.begin(), icons_.end(),
-                                          [id](const TNeResource& r) { return r.Id == id; });
-          if (found == icons_.end()) {
-            return std::nullopt;
-          }
-          return found->Data;
-        });
+    return ReadIconGroup(source, groups_[index].Data);
+  }
+
+  [[nodiscard]] std::optional<TResourceSpan> Locate(TByteSource& /*source*/,
+                                                    const TIconImageRef& image) const override {
+    const auto found = std::find_if(icons_.begin(), icons_.end(),
+                                    [&](const TNeResource& r) { return r.Id == image.Id; });
+    if (found == icons_.end()) {
+      return std::nullopt;
+    }
+    return found->Data;
   }
 
  private:

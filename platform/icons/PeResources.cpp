@@ -56,13 +56,16 @@ class TPeContainer final : public TIconContainer {
     if (!group) {
       return {};
     }
-    return ReadIconGroup(source, *group, [&](std::uint16_t id) -> std::optional<TResourceSpan> {
-      const std::optional<std::uint32_t> entry = FindId(source, icons_, id);
-      if (!entry) {
-        return std::nullopt;
-      }
-      return DataOfEntry(source, icons_, *entry);
-    });
+    return ReadIconGroup(source, *group);
+  }
+
+  [[nodiscard]] std::optional<TResourceSpan> Locate(TByteSource& source,
+                                                    const TIconImageRef& image) const override {
+    const std::optional<std::uint32_t> entry = FindId(source, icons_, image.Id);
+    if (!entry) {
+      return std::nullopt;
+    }
+    return DataOfEntry(source, icons_, *entry);
   }
 
   // Reads `out.size()` bytes at `offset` from the resource root; every directory offset is checked

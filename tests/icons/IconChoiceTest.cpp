@@ -90,9 +90,11 @@ TEST(IconChoice, PicksTheBestImageForEachListSize) {
 }
 
 TEST(IconChoice, RanksExactThenLargerThenSmaller) {
-  const std::vector<TIconImageRef> images = {{16, 16, 32, 0, 0}, {64, 64, 32, 0, 0},
-                                             {32, 32, 4, 0, 0},  {48, 48, 32, 0, 0},
-                                             {32, 32, 32, 0, 0}, {24, 24, 32, 0, 0}};
+  const auto ref = [](int size, int bits) {
+    return TIconImageRef{.Width = size, .Height = size, .BitCount = bits};
+  };
+  const std::vector<TIconImageRef> images = {ref(16, 32), ref(64, 32), ref(32, 4),
+                                             ref(48, 32), ref(32, 32), ref(24, 32)};
   EXPECT_EQ(RankImages(images, 32), (std::vector<std::size_t>{4, 2, 3, 1, 5, 0}));
   EXPECT_TRUE(RankImages({}, 32).empty());
 }
