@@ -68,7 +68,7 @@ QByteArray AsBitmapFile(int width, int height, int bitCount, std::span<const std
                         std::span<const std::uint8_t> pixels) {
   const bool alpha = bitCount == 32;
   const std::size_t infoSize = alpha ? kV4HeaderSize : kInfoHeaderSize;
-  const std::uint32_t colors = bitCount <= 8 ? (1U << bitCount) : 0;
+  const std::size_t colors = bitCount <= 8 ? (std::size_t{1} << bitCount) : 0;
   const std::size_t headersSize = kFileHeaderSize + infoSize;
   const std::size_t pixelOffset = headersSize + colors * 4;
 
@@ -86,7 +86,7 @@ QByteArray AsBitmapFile(int width, int height, int bitCount, std::span<const std
   Store16(info + 14, static_cast<std::uint16_t>(bitCount));
   Store32(info + 16, alpha ? 3U : 0U);  // bit fields for 32 bits, so that the alpha mask counts
   Store32(info + 20, static_cast<std::uint32_t>(pixels.size()));
-  Store32(info + 32, colors);
+  Store32(info + 32, static_cast<std::uint32_t>(colors));
   if (alpha) {
     Store32(info + 40, 0x00FF0000U);
     Store32(info + 44, 0x0000FF00U);

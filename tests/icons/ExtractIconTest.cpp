@@ -2,7 +2,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <functional>
+#include <thread>
 #include <vector>
 
 #include "IconFixtures.h"
@@ -228,3 +230,42 @@ TEST(ExtractIcon, ReadsALibraryBuiltByAResourceCompiler) {
   EXPECT_EQ(seven.SourceSize(16), QSize(32, 32));
 }
 #endif
+
+// A probe reads headers only, however large the file.
+TEST(ExtractIcon, AProbeOfAHugeFileReadsAFewKilobytes) {
+  constexpr off_t kHuge = 600LL << 20;
+  TempTree tree;
+  const std::string text = tree.File("huge.log", "just text\n");
+  const std::string library = tree.File("huge.dll", PeLibrary({Group({16, 32})}));
+  for (const std::string& path : {text, library}) {
+    ASSERT_EQ(::truncate(path.c_str(), kHuge), 0);  // sparse: costs no disk
+  }
+  std::uint64_t before = IconBytesRead();
+  EXPECT_EQ(ExtractIconA(text, 0).Value(), kNotIconKind);
+  EXPECT_LE(IconBytesRead() - before, 4096U);
+  before = IconBytesRead();
+  EXPECT_GT(ExtractIconA(library, 0).Value(), 1);
+  EXPECT_LE(IconBytesRead() - before, 16384U);
+}
+
+// Each thread keeps its own last file: two threads on two files never see each other's.
+TEST(ExtractIcon, ThreadsExtractingAtOnceKeepTheirOwnFiles) {
+  TempTree tree;
+  const std::string library =
+      tree.File("three.dll", PeLibrary({Group({32}), Group({16}), Group({48})}));
+  const std::string icon = tree.File("one.ico", IcoFile({{32, 32}}));
+  std::atomic<int> wrong{0};
+  const auto run = [&wrong](const std::string& path, std::int32_t count) {
+    for (int round = 0; round < 200; ++round) {
+      if (ExtractIconA(path, kIconCountIndex).Value() != count ||
+          !ExtractIconA(path, static_cast<std::uint32_t>(round % count)).TakeIcon()) {
+        ++wrong;
+      }
+    }
+  };
+  std::thread first(run, library, 3);
+  std::thread second(run, icon, 1);
+  first.join();
+  second.join();
+  EXPECT_EQ(wrong.load(), 0);
+}
