@@ -20,14 +20,14 @@ QImage Decode(const std::string& bytes) {
 // is set (the fixture masks the top-left pixel).
 TEST(IconDecode, DecodesEveryDepthWithItsMask) {
   const QRgb color = TImage{}.Color;
-  for (const TImage& spec : {TImage{32, 32, 1}, TImage{32, 32, 4}, TImage{32, 32, 8},
-                             TImage{32, 32, 16}, TImage{32, 32, 24}, TImage{32, 32, 32},
-                             TImage{32, 32, 32, true}, TImage{13, 7, 4}, TImage{256, 256, 32}}) {
-    SCOPED_TRACE(testing::Message() << spec.Width << "x" << spec.Height << " bits " << spec.BitCount
-                                    << (spec.Png ? " png" : ""));
-    const QImage image = Decode(ImageData(spec));
-    ASSERT_EQ(image.size(), QSize(spec.Width, spec.Height));
-    EXPECT_EQ(image.pixel(spec.Width - 1, spec.Height - 1), color);
+  for (const TImage& shape : {TImage{32, 32, 1}, TImage{32, 32, 4}, TImage{32, 32, 8},
+                              TImage{32, 32, 16}, TImage{32, 32, 24}, TImage{32, 32, 32},
+                              TImage{32, 32, 32, true}, TImage{13, 7, 4}, TImage{256, 256, 32}}) {
+    SCOPED_TRACE(testing::Message() << shape.Width << "x" << shape.Height << " bits "
+                                    << shape.BitCount << (shape.Png ? " png" : ""));
+    const QImage image = Decode(ImageData(shape));
+    ASSERT_EQ(image.size(), QSize(shape.Width, shape.Height));
+    EXPECT_EQ(image.pixel(shape.Width - 1, shape.Height - 1), color);
     EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);
   }
 }

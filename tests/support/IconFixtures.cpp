@@ -28,9 +28,9 @@ std::uint32_t AlignUp(std::uint32_t v, std::uint32_t alignment) {
   return (v + alignment - 1) / alignment * alignment;
 }
 
-std::string PngData(const TImage& spec) {
-  QImage image(spec.Width, spec.Height, QImage::Format_ARGB32);
-  image.fill(spec.Color);
+std::string PngData(const TImage& shape) {
+  QImage image(shape.Width, shape.Height, QImage::Format_ARGB32);
+  image.fill(shape.Color);
   image.setPixel(0, 0, 0);
   QByteArray bytes;
   QBuffer buffer(&bytes);
@@ -41,10 +41,10 @@ std::string PngData(const TImage& spec) {
   return bytes.toStdString();
 }
 
-std::string DibData(const TImage& spec) {
-  const int w = spec.Width;
-  const int h = spec.Height;
-  const int bits = spec.BitCount;
+std::string DibData(const TImage& shape) {
+  const int w = shape.Width;
+  const int h = shape.Height;
+  const int bits = shape.BitCount;
   std::string out;
   Add32(out, 40);
   Add32(out, static_cast<std::uint32_t>(w));
@@ -55,14 +55,14 @@ std::string DibData(const TImage& spec) {
   Add32(out, 0);
   Add32(out, 0);
   Add32(out, 0);
-  Add32(out, static_cast<std::uint32_t>(spec.ColorsUsed));
+  Add32(out, static_cast<std::uint32_t>(shape.ColorsUsed));
   Add32(out, 0);
   if (bits <= 8) {
     const int full = 1 << bits;
-    const int written = spec.ColorsUsed > 0 && spec.ColorsUsed < full ? spec.ColorsUsed : full;
+    const int written = shape.ColorsUsed > 0 && shape.ColorsUsed < full ? shape.ColorsUsed : full;
     // Colour 0 is black (the masked pixel), colour 1 the image's colour.
     for (int i = 0; i < written; ++i) {
-      const QRgb c = i == 1 ? spec.Color : qRgb(0, 0, 0);
+      const QRgb c = i == 1 ? shape.Color : qRgb(0, 0, 0);
       Add8(out, static_cast<std::uint8_t>(qBlue(c)));
       Add8(out, static_cast<std::uint8_t>(qGreen(c)));
       Add8(out, static_cast<std::uint8_t>(qRed(c)));
@@ -76,7 +76,7 @@ std::string DibData(const TImage& spec) {
     int accBits = 0;
     for (int x = 0; x < w; ++x) {
       const bool corner = row == 0 && x == 0;
-      const QRgb c = corner ? 0 : spec.Color;
+      const QRgb c = corner ? 0 : shape.Color;
       switch (bits) {
         case 32:
           Add8(line, static_cast<std::uint8_t>(qBlue(c)));
