@@ -9,6 +9,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -19,8 +20,6 @@
 #include <vector>
 
 #include "platform/ShellIcons.h"
-
-extern char** environ;
 
 namespace {
 
@@ -54,7 +53,9 @@ std::vector<TDirFile> FilesIn(const std::string& dir) {
     if (name == "." || name == ".." || name.find('.') == std::string::npos) {
       continue;
     }
-    const std::string path = dir + "/" + name;
+    std::string path = dir;
+    path += '/';
+    path += name;
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) {
       continue;
@@ -111,6 +112,7 @@ bool RunPeer(const std::vector<TDirFile>& files) {
       args.push_back(files[i].Path);
     }
     std::vector<char*> argv;
+    argv.reserve(args.size() + 1);
     for (std::string& a : args) {
       argv.push_back(a.data());
     }

@@ -120,19 +120,14 @@ std::string DibData(const TImage& shape) {
   return out;
 }
 
-// Groups as the format orders them: named ones by name, then numbered ones by id.
-std::vector<const TGroup*> FormatOrder(const std::vector<TGroup>& groups) {
-  std::vector<const TGroup*> order;
-  for (const TGroup& g : groups) {
-    order.push_back(&g);
-  }
+// Puts groups in the order the format wants: named ones by name, then numbered ones by id.
+void SortInFormatOrder(std::vector<const TGroup*>& order) {
   std::stable_sort(order.begin(), order.end(), [](const TGroup* a, const TGroup* b) {
     if (a->Name.empty() != b->Name.empty()) {
       return !a->Name.empty();
     }
     return a->Name.empty() ? a->Id < b->Id : a->Name < b->Name;
   });
-  return order;
 }
 
 // The group resource: a directory of the group's images naming them by id.
@@ -185,11 +180,12 @@ void CollectResources(const std::vector<TGroup>& groups, bool formatOrder,
     }
   }
   std::vector<const TGroup*> order;
+  order.reserve(groups.size());
   for (const TGroup& g : groups) {
     order.push_back(&g);
   }
   if (formatOrder) {
-    order = FormatOrder(groups);
+    SortInFormatOrder(order);
   }
   for (const TGroup* g : order) {
     const auto index = static_cast<std::size_t>(g - groups.data());
@@ -384,8 +380,9 @@ std::string PeLibrary(const std::vector<TGroup>& groups, const TPeOptions& optio
   const std::size_t dirs = optional + (plus ? 112 : 96);
   Put32(out, dirs - 4, 16);
   if (!options.NoResources) {
-    Put32(out, dirs + 2 * 8, rsrcRva);
-    Put32(out, dirs + 2 * 8 + 4, treeSize);
+    const std::size_t resourceEntry = dirs + std::size_t{2} * 8;
+    Put32(out, resourceEntry, rsrcRva);
+    Put32(out, resourceEntry + 4, treeSize);
   }
   const auto sectionHeader = [&](const char* name, std::uint32_t vsize, std::uint32_t rva,
                                  std::uint32_t rawSize, std::uint32_t raw, std::uint32_t flags) {
