@@ -74,10 +74,12 @@ TExtractIconResult ExtractIconA(const std::string& fileName, std::uint32_t index
   }
   const double ratio = IconDevicePixelRatio();
   if (!(t_last.IconIndex == index && t_last.IconRatio == ratio)) {
-    t_last.IconIndex = index;
-    t_last.IconRatio = ratio;
+    // Marked as made only once made, so that an exception on the way leaves no stale icon.
+    t_last.IconIndex.reset();
     t_last.Icon = LoadIconImages(*t_last.Source, *t_last.Container,
                                  t_last.Container->GroupImages(*t_last.Source, index), ratio);
+    t_last.IconIndex = index;
+    t_last.IconRatio = ratio;
   }
   if (!t_last.Icon) {
     return TExtractIconResult(0);

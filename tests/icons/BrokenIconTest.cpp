@@ -11,14 +11,6 @@ using namespace IconFixtures;
 
 namespace {
 
-TGroup Group(std::vector<int> sizes) {
-  TGroup group;
-  for (int size : sizes) {
-    group.Images.push_back({size, size});
-  }
-  return group;
-}
-
 std::uint32_t Get32(const std::string& bytes, std::size_t at) {
   std::uint32_t v = 0;
   for (int i = 3; i >= 0; --i) {
@@ -56,7 +48,7 @@ std::string BrokenNe(const std::function<void(std::string&, const TNeLayout&)>& 
 }
 
 std::string BrokenIco(const std::function<void(std::string&)>& breakIt,
-                      std::vector<TImage> images = {{32, 32}}) {
+                      const std::vector<TImage>& images = {{32, 32}}) {
   std::string bytes = IcoFile(images);
   breakIt(bytes);
   return bytes;

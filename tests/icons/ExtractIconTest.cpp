@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "IconFixtures.h"
-#include "IconTestFiles.h"
+#include "TempTree.h"
 #include "platform/ShellIcons.h"
 
 using namespace IconFixtures;
@@ -20,17 +20,6 @@ constexpr std::int32_t kNotIconKind = 1;
 QRgb CentreOf(const HICON& icon, int size) {
   const QImage image = icon.ImageFor(size);
   return image.pixel(image.width() / 2, image.height() / 2);
-}
-
-TGroup Group(std::vector<int> sizes, QRgb color = qRgb(0x38, 0x68, 0xC8)) {
-  TGroup group;
-  for (int size : sizes) {
-    TImage image;
-    image.Width = image.Height = size;
-    image.Color = color;
-    group.Images.push_back(image);
-  }
-  return group;
 }
 
 constexpr std::int32_t kHandle = -1;  // a row expecting a handle

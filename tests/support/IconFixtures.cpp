@@ -274,6 +274,14 @@ std::string ResourceTree(const std::vector<TResource>& icons, const std::vector<
 
 }  // namespace
 
+TGroup Group(const std::vector<int>& sizes, QRgb color) {
+  TGroup group;
+  for (int size : sizes) {
+    group.Images.push_back({size, size, 32, false, color});
+  }
+  return group;
+}
+
 std::string ImageData(const TImage& image) {
   return image.Png ? PngData(image) : DibData(image);
 }

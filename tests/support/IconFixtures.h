@@ -52,6 +52,9 @@ struct TGroup {
   std::vector<std::uint16_t> MissingImageIds;
 };
 
+// A group of square 32-bit images of the given sizes, all of one colour.
+TGroup Group(const std::vector<int>& sizes, QRgb color = TImage{}.Color);
+
 struct TPeOptions {
   bool Pe32Plus = false;
   bool NoResources = false;
