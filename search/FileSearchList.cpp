@@ -94,15 +94,13 @@ int TSearchFile::SearchChild(const TSearchRec& entry, void* Data) {
   FChild->OnFound = OnFound;
   FChild->SetPath(FPath + entry.Name);
   FChild->SetMask(FMask);
-  FChild->FSearchDirectoryName = FSearchDirectoryName;
-  FChild->FSearchSubDirectory = FSearchSubDirectory;
-  FChild->FDirectorySearchMode = FDirectorySearchMode;
+  static_cast<TSearchSwitches&>(*FChild) = *this;
   FChild->FParent = this;
   FChild->FDirectoryId = {entry.FindData.Stat.st_dev, entry.FindData.Stat.st_ino};
   return FChild->Search(Data);
 }
 
-TSearchFileList::TSearchFileList(QObject* AOwner) : TComponent(AOwner) {}
+TSearchFileList::TSearchFileList(QObject* AOwner) : TComponent(AOwner), TSearchSwitches(false) {}
 
 void TSearchFileList::SetDirectory(std::string Value) {
   FDirectory = IncludeTrailingPathDelimiter(std::move(Value));
@@ -131,9 +129,7 @@ int TSearchFileList::Search(TStrings* Strings, void* Data) {
   {
     TSearchFile walker;
     walker.SetPath(FDirectory);
-    walker.SetSearchDirectoryName(FSearchDirectoryName);
-    walker.SetSearchSubDirectory(FSearchSubDirectory);
-    walker.SetDirectorySearchMode(FDirectorySearchMode);
+    static_cast<TSearchSwitches&>(walker) = *this;
     FFileCount = 0;
     if (FSearchSubDirectory) {
       walker.SetMask("*.*");

@@ -15,11 +15,31 @@
 using TSearchFileEvent =
     TMethodEvent<void(std::string FileName, TSearchRec FileRec, void* Data, bool& DoCancel)>;
 
+// The three switches of a search, handed from the search list to its walker and from a walker to
+// its children unchanged: report directories as entries, descend into subdirectories, report
+// directories and never files.
+class TSearchSwitches {
+ public:
+  [[nodiscard]] bool SearchDirectoryName() const { return FSearchDirectoryName; }
+  void SetSearchDirectoryName(bool Value) { FSearchDirectoryName = Value; }
+  [[nodiscard]] bool SearchSubDirectory() const { return FSearchSubDirectory; }
+  void SetSearchSubDirectory(bool Value) { FSearchSubDirectory = Value; }
+  [[nodiscard]] bool DirectorySearchMode() const { return FDirectorySearchMode; }
+  void SetDirectorySearchMode(bool Value) { FDirectorySearchMode = Value; }
+
+ protected:
+  explicit TSearchSwitches(bool searchSubDirectory) : FSearchSubDirectory(searchSubDirectory) {}
+
+  bool FSearchDirectoryName = false;
+  bool FSearchSubDirectory;
+  bool FDirectorySearchMode = false;
+};
+
 // Walks one directory, and on request its subdirectories depth first, reporting the entries it
 // selects through OnFound. Directories whose names begin with "." are never reported nor entered.
-class TSearchFile : public TObject {
+class TSearchFile : public TObject, public TSearchSwitches {
  public:
-  TSearchFile() = default;
+  TSearchFile() : TSearchSwitches(true) {}
 
   [[nodiscard]] const std::string& Path() const { return FPath; }
   // Stores Value with "/" appended when it does not end in one; an empty Value stays empty, and a
@@ -29,13 +49,6 @@ class TSearchFile : public TObject {
   [[nodiscard]] const std::string& Mask() const { return FMask; }
   // The pattern given to the enumeration with the path; an empty Value stores "*.*".
   void SetMask(std::string Value);
-
-  [[nodiscard]] bool SearchDirectoryName() const { return FSearchDirectoryName; }
-  void SetSearchDirectoryName(bool Value) { FSearchDirectoryName = Value; }
-  [[nodiscard]] bool SearchSubDirectory() const { return FSearchSubDirectory; }
-  void SetSearchSubDirectory(bool Value) { FSearchSubDirectory = Value; }
-  [[nodiscard]] bool DirectorySearchMode() const { return FDirectorySearchMode; }
-  void SetDirectorySearchMode(bool Value) { FDirectorySearchMode = Value; }
 
   // The walker of the subdirectory being walked right now; null otherwise.
   [[nodiscard]] const TSearchFile* Child() const { return FChild.get(); }
@@ -65,9 +78,6 @@ class TSearchFile : public TObject {
 
   std::string FPath;
   std::string FMask = "*.*";
-  bool FSearchDirectoryName = false;
-  bool FSearchSubDirectory = true;
-  bool FDirectorySearchMode = false;
   std::unique_ptr<TSearchFile> FChild;
   const TSearchFile* FParent = nullptr;  // the walker that owns this one as its child
   TDirectoryId FDirectoryId;             // set while Search runs
@@ -81,7 +91,7 @@ using TFindFileList = TMethodEvent<void(TObject* Sender, std::string FileName, T
 
 // Searches Directory, and on request its subdirectories, for entries whose names match the mask
 // list FileName, firing OnFileFind for each and collecting the accepted full paths.
-class TSearchFileList : public TComponent {
+class TSearchFileList : public TComponent, public TSearchSwitches {
   Q_OBJECT
 
  public:
@@ -95,13 +105,6 @@ class TSearchFileList : public TComponent {
   [[nodiscard]] const std::string& FileName() const { return FFileName; }
   // The mask list; an empty Value stores "*.*".
   void SetFileName(std::string Value);
-
-  [[nodiscard]] bool SearchDirectoryName() const { return FSearchDirectoryName; }
-  void SetSearchDirectoryName(bool Value) { FSearchDirectoryName = Value; }
-  [[nodiscard]] bool SearchSubDirectory() const { return FSearchSubDirectory; }
-  void SetSearchSubDirectory(bool Value) { FSearchSubDirectory = Value; }
-  [[nodiscard]] bool DirectorySearchMode() const { return FDirectorySearchMode; }
-  void SetDirectorySearchMode(bool Value) { FDirectorySearchMode = Value; }
 
   // Runs one search and returns the number of entries accepted, also when a handler cancelled.
   // The accepted paths are appended to Strings when it is given. An exception from a handler passes
@@ -126,9 +129,6 @@ class TSearchFileList : public TComponent {
 
   std::string FDirectory;
   std::string FFileName = "*.*";
-  bool FSearchDirectoryName = false;
-  bool FSearchSubDirectory = false;
-  bool FDirectorySearchMode = false;
   std::unique_ptr<TStringList> FFileList;
   int FFileCount = 0;
   void* FData = nullptr;

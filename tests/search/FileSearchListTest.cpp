@@ -38,7 +38,8 @@ Paths Lines(const TStrings& strings) {
 Paths Under(const std::string& root, const Paths& relative) {
   Paths full;
   for (const std::string& path : relative) {
-    full.push_back(root + "/" + path);
+    full.push_back(root);
+    full.back().append("/").append(path);
   }
   return full;
 }
@@ -47,8 +48,11 @@ Paths Under(const std::string& root, const Paths& relative) {
 struct Handler {
   explicit Handler(const std::string& root) : recorder(root) {}
 
-  void FileFind(TObject* Sender, std::string FileName, TSearchRec FileRec, void* Data,
-                bool& AddList, bool& DoCancel) {
+  // The event type fixes the parameters, by value included.
+  void FileFind(TObject* Sender,
+                std::string FileName,  // NOLINT(performance-unnecessary-value-param)
+                TSearchRec FileRec,    // NOLINT(performance-unnecessary-value-param)
+                void* Data, bool& AddList, bool& DoCancel) {
     EXPECT_EQ(Sender, expectedSender);
     EXPECT_EQ(Data, expectedData);
     EXPECT_TRUE(AddList);
@@ -279,7 +283,8 @@ TEST(SearchFileListTest, OverrideSeesAndAnswersEveryEntry) {
 
 TEST(SearchFileListTest, LivesAsLongAsItsOwner) {
   auto owner = std::make_unique<QObject>();
-  QPointer<TSearchFileList> list = new TSearchFileList(owner.get());
+  // The owner deletes it.
+  QPointer<TSearchFileList> list = new TSearchFileList(owner.get());  // NOLINT(*NewDeleteLeaks)
   EXPECT_EQ(list->Owner(), owner.get());
   owner.reset();
   EXPECT_TRUE(list.isNull());

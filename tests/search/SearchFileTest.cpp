@@ -18,7 +18,10 @@ using Paths = std::vector<std::string>;
 struct Listener {
   explicit Listener(const std::string& root) : recorder(root) {}
 
-  void Found(std::string FileName, TSearchRec FileRec, void* Data, bool& DoCancel) {
+  // The event type fixes the parameters, by value included.
+  void Found(std::string FileName,  // NOLINT(performance-unnecessary-value-param)
+             TSearchRec FileRec,    // NOLINT(performance-unnecessary-value-param)
+             void* Data, bool& DoCancel) {
     EXPECT_FALSE(DoCancel);
     EXPECT_EQ(Data, expectedData);
     recorder.Record(FileName, FileRec, DoCancel);
@@ -28,6 +31,18 @@ struct Listener {
 
   Recorder recorder;
   void* expectedData = nullptr;
+};
+
+// A walker over a fresh temporary tree, bound to a listener. Tests add the entries they need.
+class WalkTest : public testing::Test {
+ protected:
+  WalkTest() {
+    walker.SetPath(tree.Root());
+    listener.Bind(walker);
+  }
+  TempTree tree;
+  Listener listener{tree.Root()};
+  TSearchFile walker;
 };
 
 TEST(SearchFileTest, DefaultsAndWriteRules) {
@@ -57,19 +72,14 @@ struct Combination {
   Paths expected;
 };
 
-class WalkCombinationTest : public testing::TestWithParam<Combination> {};
+class WalkCombinationTest : public WalkTest, public testing::WithParamInterface<Combination> {};
 
 TEST_P(WalkCombinationTest, ReportsWhatTheSettingsAskFor) {
   const Combination& c = GetParam();
-  TempTree tree;
   BuildWalkTree(tree);
-  Listener listener(tree.Root());
-  TSearchFile walker;
-  walker.SetPath(tree.Root());
   walker.SetSearchDirectoryName(c.searchDirectoryName);
   walker.SetSearchSubDirectory(c.searchSubDirectory);
   walker.SetDirectorySearchMode(c.directorySearchMode);
-  listener.Bind(walker);
   int data = 0;
   listener.expectedData = &data;
 
@@ -77,7 +87,9 @@ TEST_P(WalkCombinationTest, ReportsWhatTheSettingsAskFor) {
   EXPECT_EQ(listener.recorder.paths, c.expected);
 }
 
-const Paths kTopFiles = {".profile", "README", "a.txt", "pipe"};
+Paths TopFiles() {
+  return {".profile", "README", "a.txt", "pipe"};
+}
 
 Paths Join(Paths a, const Paths& b) {
   a.insert(a.end(), b.begin(), b.end());
@@ -87,88 +99,64 @@ Paths Join(Paths a, const Paths& b) {
 INSTANTIATE_TEST_SUITE_P(
     Table, WalkCombinationTest,
     testing::Values(
-        Combination{"FilesOnly", false, false, false, kTopFiles},
-        Combination{"FilesAndDirectories", true, false, false, Join(kTopFiles, {"sub"})},
+        Combination{"FilesOnly", false, false, false, TopFiles()},
+        Combination{"FilesAndDirectories", true, false, false, Join(TopFiles(), {"sub"})},
         Combination{"FilesInTree", false, true, false,
-                    Join(kTopFiles, {"sub/b.txt", "sub/deep/c.txt"})},
+                    Join(TopFiles(), {"sub/b.txt", "sub/deep/c.txt"})},
         Combination{"FilesAndDirectoriesInTree", true, true, false,
-                    Join(kTopFiles, {"sub", "sub/b.txt", "sub/deep", "sub/deep/c.txt"})},
+                    Join(TopFiles(), {"sub", "sub/b.txt", "sub/deep", "sub/deep/c.txt"})},
         Combination{"DirectoryModeAlone", false, false, true, {}},
         Combination{"DirectoriesOnly", true, false, true, {"sub"}},
         Combination{"DirectoriesInTree", false, true, true, {"sub", "sub/deep"}},
         Combination{"AllThree", true, true, true, {"sub", "sub/deep"}}),
     [](const testing::TestParamInfo<Combination>& row) { return row.param.name; });
 
-TEST(SearchFileTest, ReportsHiddenAndSystemEntriesWithTheirAttributes) {
-  TempTree tree;
+TEST_F(WalkTest, ReportsHiddenAndSystemEntriesWithTheirAttributes) {
   BuildWalkTree(tree);
-  Listener listener(tree.Root());
-  TSearchFile walker;
-  walker.SetPath(tree.Root());
   walker.SetSearchSubDirectory(false);
-  listener.Bind(walker);
   ASSERT_EQ(walker.Search(nullptr), 4);
   EXPECT_EQ(listener.recorder.attrs,
             (std::vector<int>{faHidden | faArchive, faArchive, faArchive, faSysFile}));
 }
 
-TEST(SearchFileTest, FollowsLinksToDirectoriesButNeverWalksInCircles) {
-  TempTree tree;
+TEST_F(WalkTest, FollowsLinksToDirectoriesButNeverWalksInCircles) {
   tree.File("real/f.txt");
   tree.Symlink("real", "alias");
   tree.Symlink("..", "real/up");
   tree.Symlink("nowhere", "real/broken");
-  Listener listener(tree.Root());
-  TSearchFile walker;
-  walker.SetPath(tree.Root());
   walker.SetSearchDirectoryName(true);
-  listener.Bind(walker);
-
   EXPECT_EQ(walker.Search(nullptr), 8);
   EXPECT_EQ(listener.recorder.paths, (Paths{"alias", "alias/broken", "alias/f.txt", "alias/up",
                                             "real", "real/broken", "real/f.txt", "real/up"}));
 }
 
-TEST(SearchFileTest, CancelAtTheSecondNotification) {
-  TempTree tree;
+TEST_F(WalkTest, CancelAtTheSecondNotification) {
   BuildWalkTree(tree);
-  Listener listener(tree.Root());
   listener.recorder.answer = [&](const std::string&, const TSearchRec&) {
     return listener.recorder.paths.size() == 2;
   };
   const int open = OpenFindEnumerations();
-  TSearchFile walker;
-  walker.SetPath(tree.Root());
-  listener.Bind(walker);
   EXPECT_EQ(walker.Search(nullptr), -1);
   EXPECT_EQ(listener.recorder.paths, (Paths{".profile", "README"}));
   EXPECT_EQ(OpenFindEnumerations(), open);
 }
 
-TEST(SearchFileTest, CancelInsideASubdirectoryStopsEveryLevel) {
-  TempTree tree;
+TEST_F(WalkTest, CancelInsideASubdirectoryStopsEveryLevel) {
   BuildWalkTree(tree);
   tree.File("z.txt");
-  Listener listener(tree.Root());
   listener.recorder.answer = [](const std::string& relative, const TSearchRec&) {
     return relative == "sub/deep";
   };
-  TSearchFile walker;
-  walker.SetPath(tree.Root());
   walker.SetSearchDirectoryName(true);
-  listener.Bind(walker);
   EXPECT_EQ(walker.Search(nullptr), -1);
   EXPECT_EQ(listener.recorder.paths.back(), "sub/deep");
   EXPECT_EQ(listener.recorder.paths.size(), 7U);
   EXPECT_EQ(walker.Child(), nullptr);
 }
 
-TEST(SearchFileTest, ExceptionLeavesEveryLevelClosedAndReleased) {
-  TempTree tree;
+TEST_F(WalkTest, ExceptionLeavesEveryLevelClosedAndReleased) {
   BuildWalkTree(tree);
   const int open = OpenFindEnumerations();
-  TSearchFile walker;
-  Listener listener(tree.Root());
   listener.recorder.answer = [&](const std::string& relative, const TSearchRec&) {
     if (relative == "sub/deep/c.txt") {
       // Three levels deep: three enumerations open and two child walkers alive.
@@ -179,53 +167,56 @@ TEST(SearchFileTest, ExceptionLeavesEveryLevelClosedAndReleased) {
     }
     return false;
   };
-  walker.SetPath(tree.Root());
-  listener.Bind(walker);
   EXPECT_THROW(walker.Search(nullptr), std::runtime_error);
   EXPECT_EQ(OpenFindEnumerations(), open);
   EXPECT_EQ(walker.Child(), nullptr);
   EXPECT_EQ(listener.recorder.paths.back(), "sub/deep/c.txt");
 }
 
-TEST(SearchFileTest, NothingToWalk) {
-  TempTree tree;
+TEST_F(WalkTest, NothingToWalk) {
   tree.Dir("empty");
   const std::string file = tree.File("file.txt");
+  walker.SetSearchDirectoryName(true);
   for (const std::string& path :
        {tree.PathOf("empty"), tree.PathOf("missing"), file, std::string()}) {
-    Listener listener(tree.Root());
-    TSearchFile walker;
     walker.SetPath(path);
-    walker.SetSearchDirectoryName(true);
-    listener.Bind(walker);
     EXPECT_EQ(walker.Search(nullptr), 0) << path;
-    EXPECT_TRUE(listener.recorder.paths.empty()) << path;
   }
+  EXPECT_TRUE(listener.recorder.paths.empty());
 }
 
-TEST(SearchFileTest, UnassignedEventStillCounts) {
-  TempTree tree;
+TEST_F(WalkTest, UnassignedEventStillCounts) {
   BuildWalkTree(tree);
-  TSearchFile walker;
-  walker.SetPath(tree.Root());
+  walker.OnFound = {};
   EXPECT_EQ(walker.Search(nullptr), 6);
 }
 
-TEST(SearchFileTest, MessyNamesDoNotStopAWalk) {
-  TempTree tree;
+TEST_F(WalkTest, MessyNamesDoNotStopAWalk) {
   const Paths names = {"line\nbreak.txt", std::string(255, 'n'), "\x83\x41.exe", "\xFF\xFE.bin"};
   for (const std::string& name : names) {
     tree.File("odd/" + name);
   }
   tree.Fifo("odd/pipe");
   tree.Symlink("gone", "odd/dangling");
-  Listener listener(tree.Root());
-  TSearchFile walker;
-  walker.SetPath(tree.Root());
-  listener.Bind(walker);
   EXPECT_EQ(walker.Search(nullptr), 6);
   EXPECT_EQ(listener.recorder.paths, (Paths{"odd/dangling", "odd/" + names[0], "odd/" + names[1],
                                             "odd/pipe", "odd/" + names[2], "odd/" + names[3]}));
+}
+
+// As an ordinary user: a directory without read permission adds nothing, and the walk goes on.
+TEST_F(WalkTest, UnreadableDirectoryAddsNothing) {
+  BuildWalkTree(tree);
+  tree.File("sub/locked/secret.txt");
+  ASSERT_EQ(chmod(tree.Root().c_str(), 0755), 0);
+  ASSERT_EQ(chmod(tree.PathOf("sub/locked").c_str(), 0311), 0);
+  const std::string seen = RunUnprivileged([&] {
+    std::string out = std::to_string(walker.Search(nullptr));
+    for (const std::string& path : listener.recorder.paths) {
+      out += " " + path;
+    }
+    return out;
+  });
+  EXPECT_EQ(seen, "6 .profile README a.txt pipe sub/b.txt sub/deep/c.txt");
 }
 
 // A derived walker sees the top level through DoFound; children are plain walkers.
@@ -250,27 +241,6 @@ TEST(SearchFileTest, OverrideSeesTheTopLevelOnly) {
   EXPECT_EQ(walker.Search(nullptr), 6);
   EXPECT_EQ(walker.calls, 4);
   EXPECT_EQ(listener.recorder.paths.size(), 6U);
-}
-
-// As an ordinary user: a directory without read permission adds nothing, and the walk goes on.
-TEST(SearchFileTest, UnreadableDirectoryAddsNothing) {
-  TempTree tree;
-  BuildWalkTree(tree);
-  tree.File("sub/locked/secret.txt");
-  ASSERT_EQ(chmod(tree.Root().c_str(), 0755), 0);
-  ASSERT_EQ(chmod(tree.PathOf("sub/locked").c_str(), 0311), 0);
-  const std::string seen = RunUnprivileged([&] {
-    Listener listener(tree.Root());
-    TSearchFile walker;
-    walker.SetPath(tree.Root());
-    listener.Bind(walker);
-    std::string out = std::to_string(walker.Search(nullptr));
-    for (const std::string& path : listener.recorder.paths) {
-      out += " " + path;
-    }
-    return out;
-  });
-  EXPECT_EQ(seen, "6 .profile README a.txt pipe sub/b.txt sub/deep/c.txt");
 }
 
 }  // namespace
