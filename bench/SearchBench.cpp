@@ -60,12 +60,9 @@ class GeneratedDirectory {
   std::string path_;
 };
 
-const GeneratedDirectory* g_directory = nullptr;
-int g_files = 100000;
-
-void BM_ReaddirStat(benchmark::State& state) {
-  for (auto _ : state) {
-    DIR* dir = opendir(g_directory->Path().c_str());
+void BM_ReaddirStat(benchmark::State& state, const std::string& path, int files) {
+  for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
+    DIR* dir = opendir(path.c_str());
     if (dir == nullptr) {
       state.SkipWithError("opendir failed");
       return;
@@ -80,20 +77,20 @@ void BM_ReaddirStat(benchmark::State& state) {
     closedir(dir);
     benchmark::DoNotOptimize(found);
   }
-  state.SetItemsProcessed(state.iterations() * g_files);
+  state.SetItemsProcessed(state.iterations() * files);
 }
 
-void BM_SearchListDefaults(benchmark::State& state) {
+void BM_SearchListDefaults(benchmark::State& state, const std::string& path, int files) {
   TSearchFileList list(nullptr);
-  list.SetDirectory(g_directory->Path());
-  for (auto _ : state) {
+  list.SetDirectory(path);
+  for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
     const int found = list.Search(nullptr, nullptr);
-    if (found != g_files) {
+    if (found != files) {
       state.SkipWithError("the walk missed files");
       return;
     }
   }
-  state.SetItemsProcessed(state.iterations() * g_files);
+  state.SetItemsProcessed(state.iterations() * files);
 }
 
 void BM_MatchesFileMask(benchmark::State& state, const char* masks) {
@@ -101,7 +98,7 @@ void BM_MatchesFileMask(benchmark::State& state, const char* masks) {
                                           "a.tar.gz",    "my.exec.exe", "icon-library.icl",
                                           "setup.EXE",   "\x82\xA0.txt"};
   std::size_t i = 0;
-  for (auto _ : state) {
+  for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
     benchmark::DoNotOptimize(MatchesFileMask(names[i], masks, true));
     i = (i + 1) % names.size();
   }
@@ -123,11 +120,12 @@ class TimesReporter : public benchmark::ConsoleReporter {
 }  // namespace
 
 int main(int argc, char** argv) {
+  int files = 100000;
   std::vector<char*> args;
   for (int i = 0; i < argc; ++i) {
     const std::string_view arg = argv[i];
     if (arg.starts_with("--files=")) {
-      g_files = std::max(1, std::atoi(argv[i] + 8));
+      files = std::max(1, std::atoi(argv[i] + 8));
     } else {
       args.push_back(argv[i]);
     }
@@ -135,12 +133,13 @@ int main(int argc, char** argv) {
   int count = static_cast<int>(args.size());
   benchmark::Initialize(&count, args.data());
 
-  std::printf("Generating %d files...\n", g_files);
-  const GeneratedDirectory directory(g_files);
-  g_directory = &directory;
+  std::printf("Generating %d files...\n", files);
+  const GeneratedDirectory directory(files);
 
-  benchmark::RegisterBenchmark("readdir+stat loop", BM_ReaddirStat)->Unit(benchmark::kMillisecond);
-  benchmark::RegisterBenchmark("search list, default settings", BM_SearchListDefaults)
+  benchmark::RegisterBenchmark("readdir+stat loop", BM_ReaddirStat, directory.Path(), files)
+      ->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("search list, default settings", BM_SearchListDefaults,
+                               directory.Path(), files)
       ->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("MatchesFileMask *.*", BM_MatchesFileMask, "*.*");
   benchmark::RegisterBenchmark("MatchesFileMask *.exe;*.dll;*.ico", BM_MatchesFileMask,
