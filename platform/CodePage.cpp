@@ -44,10 +44,6 @@ std::string LocaleCodeset() {
   return {};
 }
 
-int CodePageFromLocale() {
-  return IsShiftJisName(LocaleCodeset()) ? CP_SHIFT_JIS : CP_UTF8;
-}
-
 // Read from the search worker while a tool or test may select another one; 0 until first asked.
 std::atomic<int> g_activeCodePage{0};
 
@@ -154,11 +150,15 @@ std::size_t AfterLastSeparator(const std::string& path, std::string_view separat
 
 }  // namespace
 
+int LocaleCodePage() {
+  return IsShiftJisName(LocaleCodeset()) ? CP_SHIFT_JIS : CP_UTF8;
+}
+
 int GetACP() {
   int codePage = g_activeCodePage.load(std::memory_order_relaxed);
   if (codePage == 0) {
     int expected = 0;
-    g_activeCodePage.compare_exchange_strong(expected, CodePageFromLocale());
+    g_activeCodePage.compare_exchange_strong(expected, LocaleCodePage());
     codePage = g_activeCodePage.load(std::memory_order_relaxed);
   }
   return codePage;

@@ -8,8 +8,10 @@
 inline constexpr int CP_UTF8 = 65001;
 inline constexpr int CP_SHIFT_JIS = 932;
 
-// The active code page: taken from the locale's character set the first time it is asked for
-// (932 under a Shift_JIS locale, 65001 otherwise), until SetACP selects one.
+// The code page the environment's locale asks for: 932 when its character set is Shift_JIS (also
+// when that locale is not installed), 65001 otherwise.
+[[nodiscard]] int LocaleCodePage();
+// The active code page: LocaleCodePage() as it was when first asked for, until SetACP selects one.
 [[nodiscard]] int GetACP();
 // Selects the active code page for tests and tools. Throws std::invalid_argument for any code
 // page but 932 and 65001, leaving the active one unchanged.
@@ -27,8 +29,6 @@ void SetACP(int codePage);
 // How a path separates its parts: by "/" (the active rules here), or by "\" and ":" with the
 // trail bytes of the code page never counting as a separator.
 enum class TPathRules { Posix, Windows };
-
-inline constexpr char PathDelim = '/';
 
 // The bytes after the last separator of the path; the whole path when it holds none.
 [[nodiscard]] std::string ExtractFileName(const std::string& path, TPathRules rules, int codePage);

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdlib>
+#include <optional>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 #include "platform/CodePage.h"
 
@@ -91,6 +95,47 @@ TEST(CodePageTest, ActiveCodePageDrivesTheDefaultRules) {
   EXPECT_THROW(SetACP(1252), std::invalid_argument);
   EXPECT_EQ(GetACP(), 65001);
   SetACP(before);
+}
+
+// Sets the locale variables for one test and puts back what was there.
+class LocaleEnvironment {
+ public:
+  LocaleEnvironment() {
+    for (const char* name : kNames) {
+      const char* value = std::getenv(name);
+      saved_.emplace_back(name,
+                          value != nullptr ? std::optional<std::string>(value) : std::nullopt);
+      unsetenv(name);
+    }
+  }
+  ~LocaleEnvironment() {
+    for (const auto& [name, value] : saved_) {
+      if (value) {
+        setenv(name, value->c_str(), 1);
+      } else {
+        unsetenv(name);
+      }
+    }
+  }
+  LocaleEnvironment(const LocaleEnvironment&) = delete;  // restores the environment once
+  LocaleEnvironment& operator=(const LocaleEnvironment&) = delete;
+
+ private:
+  static constexpr const char* kNames[] = {"LC_ALL", "LC_CTYPE", "LANG"};
+  std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
+};
+
+TEST(CodePageTest, LocaleChoosesTheCodePage) {
+  const LocaleEnvironment environment;
+  EXPECT_EQ(LocaleCodePage(), 65001);
+  setenv("LANG", "ja_JP.SJIS", 1);
+  EXPECT_EQ(LocaleCodePage(), 932);
+  setenv("LC_CTYPE", "ja_JP.Shift_JIS@quorvel", 1);
+  EXPECT_EQ(LocaleCodePage(), 932);
+  setenv("LC_ALL", "C.UTF-8", 1);
+  EXPECT_EQ(LocaleCodePage(), 65001);
+  setenv("LC_ALL", "ja_JP.eucJP", 1);
+  EXPECT_EQ(LocaleCodePage(), 65001);
 }
 
 TEST(CodePageTest, LeadBytesOfShiftJis) {
