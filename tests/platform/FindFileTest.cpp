@@ -148,6 +148,21 @@ TEST_F(FindFileTest, NamesAreTakenAsBytes) {
   EXPECT_EQ(List(tree.PathOf("odd/*.*"), 0x27), expected);
 }
 
+// Names are read when the enumeration opens and inspected one by one as it moves on.
+TEST_F(FindFileTest, EntryThatVanishedMeanwhileIsPassedOver) {
+  tree.File("gone/a.txt");
+  const std::string doomed = tree.File("gone/b.txt");
+  tree.File("gone/c.txt");
+  TSearchRec rec;
+  ASSERT_EQ(FindFirst(tree.PathOf("gone/*.txt"), 0x27, rec), 0);
+  EXPECT_EQ(rec.Name, "a.txt");
+  ASSERT_EQ(unlink(doomed.c_str()), 0);
+  ASSERT_EQ(FindNext(rec), 0);
+  EXPECT_EQ(rec.Name, "c.txt");
+  EXPECT_EQ(FindNext(rec), ENOENT);
+  FindClose(rec);
+}
+
 TEST_F(FindFileTest, CopiesNeverOwnTheEnumeration) {
   const int open = OpenFindEnumerations();
   TSearchRec rec;
