@@ -75,7 +75,9 @@ class TFindState {
       : dir_(std::move(dir)),
         names_(std::move(names)),
         pattern_(std::move(pattern)),
-        excludeAttr_(excludeAttr) {
+        excludeAttr_(excludeAttr),
+        user_(geteuid()),
+        group_(getegid()) {
     struct statvfs volume {};
     readOnlyVolume_ = fstatvfs(dirfd(dir_.get()), &volume) == 0 && (volume.f_flag & ST_RDONLY) != 0;
     const int groups = getgroups(0, nullptr);
@@ -139,20 +141,19 @@ class TFindState {
     return attr;
   }
 
-  // Decided from the mode bits and the process's identity rather than asked of the kernel per
-  // entry, which would cost one more call for every file.
+  // Decided from the mode bits and the process's identity, taken once per enumeration, rather than
+  // asked of the kernel per entry, which would cost one more call for every file.
   bool Writable(const struct stat& st) const {
     if (readOnlyVolume_) {
       return false;
     }
-    const uid_t user = geteuid();
-    if (user == 0) {
+    if (user_ == 0) {
       return true;
     }
-    if (st.st_uid == user) {
+    if (st.st_uid == user_) {
       return (st.st_mode & S_IWUSR) != 0;
     }
-    if (st.st_gid == getegid() ||
+    if (st.st_gid == group_ ||
         std::find(groups_.begin(), groups_.end(), st.st_gid) != groups_.end()) {
       return (st.st_mode & S_IWGRP) != 0;
     }
@@ -164,6 +165,8 @@ class TFindState {
   std::size_t next_ = 0;
   std::string pattern_;
   int excludeAttr_;
+  uid_t user_;
+  gid_t group_;
   bool readOnlyVolume_ = false;
   std::vector<gid_t> groups_;
 };
