@@ -87,8 +87,8 @@ TEST(SearchFileListTest, DefaultsAndWriteRules) {
   EXPECT_EQ(list.FileName(), "*.exe");
   list.SetFileName("");
   EXPECT_EQ(list.FileName(), "*.*");
-  list.SetDirectory("/work");
-  EXPECT_EQ(list.Directory(), "/work/");
+  list.SetDirectory("/srv/icons");
+  EXPECT_EQ(list.Directory(), "/srv/icons/");
   list.SetDirectory("/");
   EXPECT_EQ(list.Directory(), "/");
   list.SetDirectory("");

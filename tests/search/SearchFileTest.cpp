@@ -54,8 +54,8 @@ TEST(SearchFileTest, DefaultsAndWriteRules) {
   EXPECT_FALSE(walker.DirectorySearchMode());
   EXPECT_FALSE(walker.OnFound);
 
-  walker.SetPath("/work");
-  EXPECT_EQ(walker.Path(), "/work/");
+  walker.SetPath("/srv/icons");
+  EXPECT_EQ(walker.Path(), "/srv/icons/");
   walker.SetPath("/");
   EXPECT_EQ(walker.Path(), "/");
   walker.SetMask("*.exe");
