@@ -1,0 +1,3 @@
+#include "platform/Component.h"
+
+TComponent::TComponent(QObject* AOwner) : QObject(AOwner) {}
