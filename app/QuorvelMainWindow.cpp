@@ -10,6 +10,7 @@
 #include <array>
 
 #include "app/LayoutScaling.h"
+#include "harvest/BuildIconThured.h"
 #include "widgets/Application.h"
 #include "widgets/ImageList.h"
 
@@ -124,4 +125,42 @@ void TQuorvelMainForm::LineupIconsClick() {
 
 void TQuorvelMainForm::ExitProgramMenuClick() {
   Application().Guard([this] { close(); });
+}
+
+TQuorvelMainForm::~TQuorvelMainForm() {
+  if (FBuildIconList) {
+    FBuildIconList->Terminate();
+    FBuildIconList
+        ->WaitFor();  // runs the worker's remaining steps, while the components still exist
+  }
+}
+
+void TQuorvelMainForm::LoadItemsButtonClick() {
+  Application().Guard([this] {
+    LoadItemsButton->setEnabled(false);
+    // Replacing the previous worker releases it: Load is enabled again only after its
+    // termination notice, so it has ended.
+    FBuildIconList = std::make_unique<TBuildIconList>(true);
+    FBuildIconList->OnTerminate = TNotifyEvent(this, &TQuorvelMainForm::BuildIconListTerminate);
+    FBuildIconList->FDirectory = DirectoryList->Directory();
+    FBuildIconList->FTarget = {this, ListView1, ImageList1, ImageList2, StatusBar1};
+    FBuildIconList->Resume();
+    CancelLoadItemsButton->setEnabled(true);
+  });
+}
+
+void TQuorvelMainForm::CancelLoadItemsButtonClick() {
+  Application().Guard([this] {
+    if (FBuildIconList) {
+      FBuildIconList->Terminate();
+    }
+  });
+}
+
+void TQuorvelMainForm::BuildIconListTerminate(TObject* /*Sender*/) {
+  Application().Guard([this] {
+    StatusBar1->Panel(0).SetText(QStringLiteral("検索終了"));
+    CancelLoadItemsButton->setEnabled(false);
+    LoadItemsButton->setEnabled(true);
+  });
 }

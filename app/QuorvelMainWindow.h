@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QMainWindow>
+#include <memory>
 
 #include "ui_QuorvelMainWindow.h"
 #include "widgets/ImageList.h"
 
 class TBuildIconList;
+class TObject;
 
 // The program's only window. Its components, their properties and which handler each event
 // calls come from the layout (QuorvelMainWindow.ui); the generated members are public so that the
@@ -17,6 +19,10 @@ class TQuorvelMainForm : public QMainWindow, public Ui::TQuorvelMainForm {
 
  public:
   explicit TQuorvelMainForm(QWidget* parent = nullptr);
+  // A harvest still running is asked to stop and waited for before any component goes.
+  ~TQuorvelMainForm() override;
+  TQuorvelMainForm(const TQuorvelMainForm&) = delete;
+  TQuorvelMainForm& operator=(const TQuorvelMainForm&) = delete;
 
   // Owned by the window (Qt parent), not by the view that draws from them.
   TImageList* ImageList1;       // 32 x 32, the large-icon style
@@ -28,12 +34,18 @@ class TQuorvelMainForm : public QMainWindow, public Ui::TQuorvelMainForm {
   Q_SLOT void IconStyleMenuClick();
   Q_SLOT void LineupIconsClick();
   Q_SLOT void ExitProgramMenuClick();
+  Q_SLOT void LoadItemsButtonClick();
+  Q_SLOT void CancelLoadItemsButtonClick();
 
  private:
   void LinkComponents();
   void ApplyMetrics();
+  // The worker's termination notice, assigned by Load.
+  void BuildIconListTerminate(TObject* Sender);
 
-  TBuildIconList* FBuildIconList = nullptr;
+  // The last worker started. The window owns it: a finished worker is released when the next
+  // Load replaces it, or with the window, never from inside its own termination notice.
+  std::unique_ptr<TBuildIconList> FBuildIconList;
 };
 
 // The main window, set by the program's entry when it creates the window.
