@@ -1,6 +1,8 @@
 #include "platform/Thread.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <cstdio>
@@ -23,7 +25,8 @@ struct QueuedCall {
   std::thread::id requester;
   std::uint64_t ticket = 0;
   std::exception_ptr error;
-  bool done = false;
+  // Written under the state's lock; also read without it while the requester spins.
+  std::atomic<bool> done{false};
 };
 
 struct SyncState {
@@ -32,6 +35,7 @@ struct SyncState {
   std::condition_variable changed;   // a call was queued, or a thread ended
   std::condition_variable callDone;  // a queued call has run
   std::deque<QueuedCall*> queue;
+  std::atomic<std::size_t> queued{0};  // queue.size(), for spinning without the lock
   std::uint64_t nextTicket = 0;
   std::vector<std::thread::id> running;  // requesters of the calls the main thread is inside
   std::function<void(std::exception_ptr)> exceptionHandler;
@@ -46,6 +50,23 @@ struct SyncState {
 SyncState& State() {
   static SyncState* const state = new SyncState();  // NOLINT(cppcoreguidelines-owning-memory)
   return *state;
+}
+
+// How long a thread that waits for a short answer from another one spins before it sleeps.
+constexpr std::chrono::microseconds kSpin{500};
+
+// Spins until `ready` holds or `limit` has passed; true when it holds. Yields on every round, so
+// that a thread it waits for on the same processor gets to run.
+template <class Predicate>
+bool SpinUntil(const Predicate& ready, std::chrono::microseconds limit) {
+  const auto until = std::chrono::steady_clock::now() + limit;
+  while (!ready()) {
+    if (std::chrono::steady_clock::now() >= until) {
+      return false;
+    }
+    std::this_thread::yield();
+  }
+  return true;
 }
 
 // The queued call's waiter cannot leave while its call is queued, so a throwing hook is fatal.
@@ -70,11 +91,15 @@ void CallOnMainThread(const std::function<void()>& method) {
     const std::lock_guard lock(s.mutex);
     call.ticket = s.nextTicket++;
     s.queue.push_back(&call);
+    s.queued.store(s.queue.size(), std::memory_order_release);
   }
   s.changed.notify_all();
   WakeMainThread();
+  // Most calls are short: spinning a little keeps this thread's processor awake for the answer,
+  // which is far cheaper than being woken from sleep once per call.
+  SpinUntil([&call] { return call.done.load(std::memory_order_acquire); }, kSpin);
   std::unique_lock lock(s.mutex);
-  s.callDone.wait(lock, [&call] { return call.done; });
+  s.callDone.wait(lock, [&call] { return call.done.load(std::memory_order_relaxed); });
   if (call.error) {
     std::rethrow_exception(call.error);
   }
@@ -135,6 +160,7 @@ bool CheckSynchronize() {
     QueuedCall* call = s.queue.front();
     s.running.push_back(call->requester);
     s.queue.pop_front();
+    s.queued.store(s.queue.size(), std::memory_order_release);
     lock.unlock();
     std::exception_ptr error;
     try {
@@ -145,11 +171,16 @@ bool CheckSynchronize() {
     lock.lock();
     s.running.pop_back();
     call->error = error;
-    call->done = true;
+    call->done.store(true, std::memory_order_release);
     s.callDone.notify_all();
     ran = true;
   }
   return ran;
+}
+
+bool AwaitQueuedCall(std::chrono::microseconds limit) {
+  SyncState& s = State();
+  return SpinUntil([&s] { return s.queued.load(std::memory_order_acquire) > 0; }, limit);
 }
 
 void SetWakeMainThread(std::function<void()> wake) {

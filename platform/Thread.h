@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <exception>
 #include <functional>
 #include <thread>
@@ -80,6 +81,10 @@ class TThread : public TObject {
 // Runs every call that was queued when it was entered; true when it ran any. Main thread only (else
 // std::logic_error). Calls may nest: a queued call that runs a modal loop may call it again.
 bool CheckSynchronize();
+
+// Waits, for at most `limit` and without sleeping, until a call is queued; true when one is. Lets
+// the main thread take a worker's next call at once while the worker runs a series of them.
+bool AwaitQueuedCall(std::chrono::microseconds limit);
 
 // The hook runs on the queuing thread each time a call is queued, so that the main thread's event
 // loop wakes up and calls CheckSynchronize. It must neither throw (that ends the process: the

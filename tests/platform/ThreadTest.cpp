@@ -299,6 +299,21 @@ TEST_F(ThreadTest, CheckSynchronizeRunsOnlyWhatWasQueuedWhenItStarted) {
   second.WaitFor();
 }
 
+TEST_F(ThreadTest, AwaitQueuedCallSeesAQueuedCallAndGivesUpWithoutOne) {
+  using namespace std::chrono_literals;
+  EXPECT_FALSE(AwaitQueuedCall(1ms));
+
+  bool ran = false;
+  LambdaThread thread([&](LambdaThread& self) { self.Synchronize([&] { ran = true; }); });
+  thread.Resume();
+  // The bound only turns a lost call into a failure; the call is normally there at once.
+  EXPECT_TRUE(AwaitQueuedCall(60s));
+  EXPECT_TRUE(CheckSynchronize());
+  EXPECT_TRUE(ran);
+  EXPECT_FALSE(AwaitQueuedCall(1ms));
+  thread.WaitFor();
+}
+
 TEST_F(ThreadTest, CheckSynchronizeRefusesOtherThreads) {
   bool refused = false;
   std::thread other([&] {
