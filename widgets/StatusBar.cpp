@@ -19,6 +19,8 @@ void TStatusPanel::SetWidth(int width) {
 
 TStatusBar::TStatusBar(QWidget* parent) : QStatusBar(parent) {
   setSizeGripEnabled(true);
+  // Opaque, so that an immediate repaint draws the bar alone, not the window beneath it.
+  setAutoFillBackground(true);
 }
 
 TStatusBar::~TStatusBar() = default;
@@ -59,5 +61,8 @@ void TStatusBar::LayOutPanels() {
 }
 
 void TStatusBar::Refresh() {
-  repaint();
+  // Only the panels' texts change between paints; the bar's frame and its grip stay as drawn.
+  for (const auto& panel : panels_) {
+    panel->label_->repaint();
+  }
 }
