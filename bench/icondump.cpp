@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "IconWalk.h"
 #include "platform/ShellIcons.h"
 
 namespace {
@@ -33,69 +34,6 @@ double CpuSeconds(int who) {
   rusage usage{};
   ::getrusage(who, &usage);
   return SecondsOf(usage.ru_utime) + SecondsOf(usage.ru_stime);
-}
-
-struct TDirFile {
-  std::string Name;
-  std::string Path;
-  std::uint64_t Size = 0;
-};
-
-std::vector<TDirFile> FilesIn(const std::string& dir) {
-  std::vector<TDirFile> files;
-  const std::unique_ptr<DIR, int (*)(DIR*)> handle(::opendir(dir.c_str()), ::closedir);
-  if (!handle) {
-    std::perror(dir.c_str());
-    return files;
-  }
-  while (const dirent* entry = ::readdir(handle.get())) {
-    const std::string name = entry->d_name;
-    if (name == "." || name == ".." || name.find('.') == std::string::npos) {
-      continue;
-    }
-    std::string path = dir;
-    path += '/';
-    path += name;
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) {
-      continue;
-    }
-    files.push_back({name, path, static_cast<std::uint64_t>(st.st_size)});
-  }
-  std::sort(files.begin(), files.end(),
-            [](const TDirFile& a, const TDirFile& b) { return a.Name < b.Name; });
-  return files;
-}
-
-struct TTotals {
-  std::size_t FilesWithIcons = 0;
-  std::size_t Icons = 0;
-};
-
-// The harvest's calls for one file: probe, count, then every index.
-void DumpFile(const TDirFile& file, std::string& out, TTotals& totals) {
-  TExtractIconResult probe = ExtractIconA(file.Path, 0);
-  HICON probed = probe.TakeIcon();
-  if (probe.Value() <= 1) {
-    return;
-  }
-  DestroyIcon(probed);
-  const std::int32_t count = ExtractIconA(file.Path, kIconCountIndex).Value();
-  if (count <= 0) {
-    return;
-  }
-  ++totals.FilesWithIcons;
-  for (std::int32_t i = 0; i < count; ++i) {
-    const HICON icon = ExtractIconA(file.Path, static_cast<std::uint32_t>(i)).TakeIcon();
-    out += file.Name + ":" + std::to_string(i) + "\t";
-    if (icon) {
-      const QSize size = icon.SourceSize(32);
-      out += std::to_string(size.width()) + "x" + std::to_string(size.height()) + "\n";
-    } else {
-      out += "empty\n";
-    }
-    ++totals.Icons;
-  }
 }
 
 // Runs wrestool over the files in batches, its output discarded; false when it cannot run.
@@ -145,7 +83,7 @@ int main(int argc, char** argv) {
   const TClock::time_point start = TClock::now();
   const double cpuStart = CpuSeconds(RUSAGE_SELF);
   std::string out;
-  TTotals totals;
+  TIconTotals totals;
   for (const TDirFile& file : files) {
     DumpFile(file, out, totals);
   }
