@@ -192,6 +192,8 @@ void TestQuorvelMainWindow::menuItems_data() {
                         << "一覧(&L)" << 2 << true << false;
   QTest::newRow("details") << "DetailMenu"
                            << "詳細(&D)" << 3 << true << false;
+  // A plain line: a caption would make some styles draw it as a titled section.
+  QTest::newRow("separator") << "N1" << QString() << 0 << false << false;
   QTest::newRow("arrange") << "LineupIcons"
                            << "整列(&S)" << 0 << false << false;
 }
@@ -206,6 +208,7 @@ void TestQuorvelMainWindow::menuItems() {
   auto* item = form_->findChild<QAction*>(name);
   QVERIFY(item != nullptr);
   QCOMPARE(item->text(), caption);
+  QCOMPARE(item->isSeparator(), name == "N1");
   QCOMPARE(item->property("Tag").toInt(), tag);
   QCOMPARE(item->isCheckable(), radio);
   QCOMPARE(item->isChecked(), checked);
