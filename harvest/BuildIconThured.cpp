@@ -48,7 +48,8 @@ void TBuildIconList::Execute() {
 void TBuildIconList::BeginHarvest() {
   Screen().SetCursor(crAppStart);
   FTarget.ListView1->Items().BeginUpdate();
-  FSearchList = new TSearchFileList(FTarget.Owner);  // the window owns it, as a component
+  // The window owns it, as a component, until the finish path releases it.
+  FSearchList = new TSearchFileList(FTarget.Owner);  // NOLINT(cppcoreguidelines-owning-memory)
   FTarget.ListView1->Items().Clear();
   FTarget.ImageList1->Clear();
   FTarget.ImageList2->Clear();
@@ -59,8 +60,12 @@ void TBuildIconList::EndHarvest() {
   Screen().SetCursor(crDefault);
 }
 
-void TBuildIconList::FileFound(TObject* /*Sender*/, std::string FileName, TSearchRec /*FileRec*/,
-                               void* /*Data*/, bool& /*AddList*/, bool& DoCancel) {
+// The search list's event hands its receivers their own copies of the path and the record.
+void TBuildIconList::FileFound(
+    TObject* /*Sender*/,
+    std::string FileName,    // NOLINT(performance-unnecessary-value-param)
+    TSearchRec /*FileRec*/,  // NOLINT(performance-unnecessary-value-param)
+    void* /*Data*/, bool& /*AddList*/, bool& DoCancel) {
   const QString status = QStringLiteral("..") + DisplayName(FileName);
   Synchronize([this, &status] {
     FTarget.StatusBar1->Panel(0).SetText(status);
