@@ -22,12 +22,7 @@ std::string IconFile() {
 }
 
 std::string Library(int groups) {
-  std::vector<IconFixtures::TGroup> list;
-  for (int id = 1; id <= groups; ++id) {
-    list.push_back(IconFixtures::Group({32, 16}));
-    list.back().Id = static_cast<std::uint16_t>(id);
-  }
-  return IconFixtures::PeLibrary(list);
+  return IconFixtures::PeLibrary(IconFixtures::NumberedGroups(groups, {32, 16}));
 }
 
 }  // namespace

@@ -23,13 +23,6 @@
 namespace {
 
 using IconFixtures::TGroup;
-using IconFixtures::TImage;
-
-TGroup NumberedGroup(std::uint16_t id) {
-  TGroup group = IconFixtures::Group({32, 16});
-  group.Id = id;
-  return group;
-}
 
 // The files a test directory can hold, by the kind the name after "=" gives.
 std::string Contents(const QByteArray& kind) {
@@ -37,17 +30,13 @@ std::string Contents(const QByteArray& kind) {
     return IconFixtures::IcoFile(IconFixtures::Group({32, 16}).Images);
   }
   if (kind.startsWith("lib")) {  // lib<n>: a library with n icon groups
-    std::vector<TGroup> groups;
-    for (int id = 1; id <= kind.mid(3).toInt(); ++id) {
-      groups.push_back(NumberedGroup(static_cast<std::uint16_t>(id)));
-    }
-    return IconFixtures::PeLibrary(groups);
+    return IconFixtures::PeLibrary(IconFixtures::NumberedGroups(kind.mid(3).toInt(), {32, 16}));
   }
   if (kind == "gap") {  // three groups; the middle one names an image the library lacks
-    TGroup broken;
-    broken.Id = 2;
-    broken.MissingImageIds = {77};
-    return IconFixtures::PeLibrary({NumberedGroup(1), broken, NumberedGroup(3)});
+    std::vector<TGroup> groups = IconFixtures::NumberedGroups(3, {32, 16});
+    groups[1].Images.clear();
+    groups[1].MissingImageIds = {77};
+    return IconFixtures::PeLibrary(groups);
   }
   return "plain text, no icons\n";
 }

@@ -282,6 +282,15 @@ TGroup Group(const std::vector<int>& sizes, QRgb color) {
   return group;
 }
 
+std::vector<TGroup> NumberedGroups(int count, const std::vector<int>& sizes) {
+  std::vector<TGroup> groups;
+  for (int id = 1; id <= count; ++id) {
+    groups.push_back(Group(sizes));
+    groups.back().Id = static_cast<std::uint16_t>(id);
+  }
+  return groups;
+}
+
 std::string ImageData(const TImage& image) {
   return image.Png ? PngData(image) : DibData(image);
 }

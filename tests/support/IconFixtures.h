@@ -54,6 +54,8 @@ struct TGroup {
 
 // A group of square 32-bit images of the given sizes, all of one colour.
 TGroup Group(const std::vector<int>& sizes, QRgb color = TImage{}.Color);
+// `count` such groups, numbered 1 to count.
+std::vector<TGroup> NumberedGroups(int count, const std::vector<int>& sizes);
 
 struct TPeOptions {
   bool Pe32Plus = false;
