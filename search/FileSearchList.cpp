@@ -127,16 +127,14 @@ int TSearchFileList::Search(TStrings* Strings, void* Data) {
   }
   FData = Data;
   {
+    // The walker keeps its mask "*.*": the mask list is tested here, with case ignored.
     TSearchFile walker;
     walker.SetPath(FDirectory);
     static_cast<TSearchSwitches&>(walker) = *this;
+    walker.OnFound = FSearchSubDirectory
+                         ? TSearchFileEvent(this, &TSearchFileList::SearchTreeFound)
+                         : TSearchFileEvent(this, &TSearchFileList::SearchFileFound);
     FFileCount = 0;
-    if (FSearchSubDirectory) {
-      walker.SetMask("*.*");
-      walker.OnFound = TSearchFileEvent(this, &TSearchFileList::SearchTreeFound);
-    } else {
-      walker.OnFound = TSearchFileEvent(this, &TSearchFileList::SearchFileFound);
-    }
     walker.Search(FData);
   }
   if (Strings != nullptr) {
