@@ -20,7 +20,6 @@
 #include <utility>
 #include <vector>
 
-#include "platform/StringList.h"
 #include "search/FileSearchList.h"
 #include "search/MatchesLiblary.h"
 

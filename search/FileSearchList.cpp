@@ -43,31 +43,27 @@ int TSearchFile::Search(void* Data) {
   bool cancel = false;
   for (bool more = find.Found(); more; more = find.Next()) {
     const TSearchRec& rec = find.Rec();
-    if ((rec.Attr & faDirectory) != 0) {
-      if (rec.Name.front() == '.') {
-        continue;
-      }
-      if (FSearchDirectoryName || FDirectorySearchMode) {
-        DoFound(FPath + rec.Name, rec, Data, cancel);
-        ++count;
-        if (cancel) {
-          break;
-        }
-      }
-      if (FSearchSubDirectory && !IsOnDescent(rec.FindData)) {
-        const int found = SearchChild(rec, Data);
-        if (found < 0) {
-          cancel = true;
-          break;
-        }
-        count += found;
-      }
-    } else if (!FDirectorySearchMode) {
+    const bool directory = (rec.Attr & faDirectory) != 0;
+    if (directory && rec.Name.front() == '.') {
+      continue;
+    }
+    // Directories when they are asked for, files unless only directories are.
+    const bool report =
+        directory ? FSearchDirectoryName || FDirectorySearchMode : !FDirectorySearchMode;
+    if (report) {
       DoFound(FPath + rec.Name, rec, Data, cancel);
       ++count;
       if (cancel) {
         break;
       }
+    }
+    if (directory && FSearchSubDirectory && !IsOnDescent(rec.FindData)) {
+      const int found = SearchChild(rec, Data);
+      if (found < 0) {
+        cancel = true;
+        break;
+      }
+      count += found;
     }
   }
   return cancel ? -1 : count;
@@ -127,16 +123,14 @@ int TSearchFileList::Search(TStrings* Strings, void* Data) {
   }
   FData = Data;
   {
+    // The walker keeps its mask "*.*": the mask list is tested here, with case ignored.
     TSearchFile walker;
     walker.SetPath(FDirectory);
     static_cast<TSearchSwitches&>(walker) = *this;
+    walker.OnFound = FSearchSubDirectory
+                         ? TSearchFileEvent(this, &TSearchFileList::SearchTreeFound)
+                         : TSearchFileEvent(this, &TSearchFileList::SearchFileFound);
     FFileCount = 0;
-    if (FSearchSubDirectory) {
-      walker.SetMask("*.*");
-      walker.OnFound = TSearchFileEvent(this, &TSearchFileList::SearchTreeFound);
-    } else {
-      walker.OnFound = TSearchFileEvent(this, &TSearchFileList::SearchFileFound);
-    }
     walker.Search(FData);
   }
   if (Strings != nullptr) {

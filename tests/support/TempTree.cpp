@@ -6,9 +6,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <stdexcept>
 #include <system_error>
-#include <vector>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -34,13 +33,12 @@ void RestorePermissions(const fs::path& root) {
 
 TempTree::TempTree() {
   const char* tmp = std::getenv("TMPDIR");
-  std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/quorvel-XXXXXX";
-  std::vector<char> buffer(pattern.begin(), pattern.end());
-  buffer.push_back('\0');
-  if (mkdtemp(buffer.data()) == nullptr) {
+  std::string pattern =
+      std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/quorvel-XXXXXX";
+  if (mkdtemp(pattern.data()) == nullptr) {
     Fail("mkdtemp", pattern);
   }
-  root_ = buffer.data();
+  root_ = std::move(pattern);
 }
 
 TempTree::~TempTree() {
