@@ -128,7 +128,6 @@ class TListView : public QWidget {
 
  private:
   void ApplyStyle();
-  void ShowImagesOfStyle();
 
   TListItems* items_;
   QStackedLayout* stack_;
