@@ -130,8 +130,8 @@ void TQuorvelMainForm::ExitProgramMenuClick() {
 TQuorvelMainForm::~TQuorvelMainForm() {
   if (FBuildIconList) {
     FBuildIconList->Terminate();
-    FBuildIconList
-        ->WaitFor();  // runs the worker's remaining steps, while the components still exist
+    // Runs the worker's remaining steps, while the components still exist.
+    FBuildIconList->WaitFor();
   }
 }
 

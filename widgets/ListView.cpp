@@ -306,11 +306,11 @@ void TListView::SetViewStyle(TViewStyle style) {
 
 void TListView::ApplyStyle() {
   const bool hadFocus = stack_->currentWidget() != nullptr && stack_->currentWidget()->hasFocus();
+  TImageList* images = style_ == TViewStyle::vsIcon ? largeImages_ : smallImages_;
   QAbstractItemView* shown = iconView_;
   if (style_ == TViewStyle::vsReport) {
     shown = reportView_;
   } else {
-    const TImageList* images = style_ == TViewStyle::vsIcon ? largeImages_ : smallImages_;
     const QSize fallback = style_ == TViewStyle::vsIcon ? kDefaultLargeIcon : kDefaultSmallIcon;
     iconView_->SetStyle(style_,
                         images != nullptr ? QSize(images->Width(), images->Height()) : fallback);
@@ -320,11 +320,7 @@ void TListView::ApplyStyle() {
   if (hadFocus) {
     shown->setFocus();
   }
-  ShowImagesOfStyle();
-}
-
-void TListView::ShowImagesOfStyle() {
-  items_->SetImages(style_ == TViewStyle::vsIcon ? largeImages_ : smallImages_);
+  items_->SetImages(images);
 }
 
 void TListView::Arrange() {

@@ -87,7 +87,6 @@ class TListItems : public QAbstractListModel {
  private:
   friend class TListItem;
   void ItemChanged(const TListItem& item, int role);
-  void ImagesChanged();
   void Publish();
 
   std::vector<std::unique_ptr<TListItem>> items_;
@@ -95,7 +94,6 @@ class TListItems : public QAbstractListModel {
   int published_ = 0;
   int updateCount_ = 0;
   QPointer<TImageList> images_;
-  QMetaObject::Connection imagesConnection_;
 };
 
 // A list view with its items and four view styles. The image lists belong to someone else (the
@@ -130,7 +128,6 @@ class TListView : public QWidget {
 
  private:
   void ApplyStyle();
-  void ShowImagesOfStyle();
 
   TListItems* items_;
   QStackedLayout* stack_;

@@ -28,10 +28,9 @@ TStatusBar::~TStatusBar() = default;
 TStatusPanel& TStatusBar::AddPanel() {
   auto* label = new QLabel(this);       // NOLINT(cppcoreguidelines-owning-memory): owned by the bar
   label->setTextFormat(Qt::PlainText);  // file names are shown as they are, never as markup
-  addWidget(label);
   // The constructor is private to keep panels made only here.
   panels_.push_back(std::unique_ptr<TStatusPanel>(new TStatusPanel(*this, label)));
-  LayOutPanels();
+  LayOutPanels();  // puts the new label on the bar
   return *panels_.back();
 }
 
