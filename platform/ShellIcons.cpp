@@ -38,15 +38,14 @@ struct TLastFile {
 
 thread_local TLastFile t_last;
 
-// Makes t_last describe `path` as it is now; false when the file cannot be read at all.
+// Makes t_last describe `path` as it is now; false when the file cannot be read at all. Only the
+// file read last is checked for changes: any other is opened straight away, which looks at it once.
 bool Refresh(const std::string& path) {
-  TFileIdentity now;
-  if (!TFileSource::Identify(path, now)) {
-    t_last = TLastFile{};
-    return false;
-  }
-  if (t_last.Source && t_last.Path == path && t_last.Source->Identity() == now) {
-    return true;
+  if (t_last.Source && t_last.Path == path) {
+    TFileIdentity now;
+    if (TFileSource::Identify(path, now) && t_last.Source->Identity() == now) {
+      return true;
+    }
   }
   t_last = TLastFile{};
   t_last.Source = TFileSource::Open(path);

@@ -13,13 +13,15 @@ constexpr std::size_t kAniHeaderSize = 36;
 // However many chunks a file claims, the walk looks at no more than this; real files have a few.
 constexpr int kMaxChunks = 1024;
 
+using TChunkId = std::array<std::uint8_t, 4>;
+
 struct TChunk {
-  std::array<char, 4> Id{};
+  TChunkId Id{};
   std::uint64_t Data = 0;    // where its data starts
   std::uint64_t Length = 0;  // its data length, cut to the enclosing chunk
 };
 
-bool IdIs(const std::array<char, 4>& id, const char* name) {
+bool IdIs(const TChunkId& id, const char* name) {
   return std::memcmp(id.data(), name, 4) == 0;
 }
 
@@ -35,7 +37,7 @@ bool WalkChunks(TByteSource& source, std::uint64_t begin, std::uint64_t end, int
       return false;
     }
     TChunk chunk;
-    std::memcpy(chunk.Id.data(), header.data(), 4);
+    std::copy_n(header.begin(), chunk.Id.size(), chunk.Id.begin());
     chunk.Data = at + kChunkHeaderSize;
     const std::uint64_t declared = LoadU32(&header[4]);
     chunk.Length = std::min(declared, end - chunk.Data);
@@ -66,12 +68,8 @@ std::unique_ptr<TIconContainer> OpenAniContainer(TByteSource& source) {
         frames = LoadU32(&header[4]);
       }
     } else if (IdIs(chunk.Id, "LIST") && !firstIcon && chunk.Length >= 4) {
-      std::array<char, 4> type{};
-      std::array<std::uint8_t, 4> raw{};
-      if (source.Read(chunk.Data, raw)) {
-        std::memcpy(type.data(), raw.data(), 4);
-      }
-      if (IdIs(type, "fram")) {
+      TChunkId type{};
+      if (source.Read(chunk.Data, type) && IdIs(type, "fram")) {
         WalkChunks(source, chunk.Data + 4, chunk.Data + chunk.Length, budget,
                    [&](const TChunk& frame) {
                      if (IdIs(frame.Id, "icon")) {

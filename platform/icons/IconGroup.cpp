@@ -15,6 +15,22 @@ int DirectoryDimension(std::uint8_t value) {
   return value == 0 ? 256 : value;
 }
 
+// Reads the entries of a directory whose header lies at `base`: as many as `claimed` says, but no
+// more than its window of `length` bytes (header included, so at least the header's size) holds,
+// since a directory that claims more is read as far as it goes, and never more than
+// kMaxImagesPerGroup. Empty when they cannot be read.
+std::vector<std::uint8_t> ReadEntries(TByteSource& source, std::uint64_t base, std::uint64_t length,
+                                      std::uint16_t claimed, std::size_t entrySize) {
+  const std::uint64_t fits = (length - kDirHeaderSize) / entrySize;
+  const auto count =
+      static_cast<std::size_t>(std::min<std::uint64_t>({claimed, fits, kMaxImagesPerGroup}));
+  std::vector<std::uint8_t> entries;
+  if (!source.ReadVector(base + kDirHeaderSize, count * entrySize, entries)) {
+    entries.clear();
+  }
+  return entries;
+}
+
 class TSingleIconContainer final : public TIconContainer {
  public:
   explicit TSingleIconContainer(std::vector<TIconImageRef> images) : images_(std::move(images)) {}
@@ -59,18 +75,14 @@ std::vector<TIconImageRef> ReadIconGroup(TByteSource& source, TResourceSpan grou
   if (group.Size < kDirHeaderSize) {
     return images;
   }
-  const std::size_t fits = (group.Size - kDirHeaderSize) / kGroupEntrySize;
   std::array<std::uint8_t, kDirHeaderSize> header{};
   if (!source.Read(group.Offset, header)) {
     return images;
   }
-  const std::size_t count = std::min<std::size_t>({LoadU16(&header[4]), fits, kMaxImagesPerGroup});
-  std::vector<std::uint8_t> entries;
-  if (!source.ReadVector(group.Offset + kDirHeaderSize, count * kGroupEntrySize, entries)) {
-    return images;
-  }
-  for (std::size_t i = 0; i < count; ++i) {
-    const std::uint8_t* e = &entries[i * kGroupEntrySize];
+  const std::vector<std::uint8_t> entries =
+      ReadEntries(source, group.Offset, group.Size, LoadU16(&header[4]), kGroupEntrySize);
+  for (std::size_t at = 0; at < entries.size(); at += kGroupEntrySize) {
+    const std::uint8_t* e = &entries[at];
     images.push_back({DirectoryDimension(e[0]), DirectoryDimension(e[1]),
                       EffectiveBitCount(LoadU16(e + 6), e[2]), LoadU16(e + 12), std::nullopt});
   }
@@ -88,17 +100,11 @@ std::optional<std::vector<TIconImageRef>> ReadIcoDirectory(TByteSource& source, 
     return std::nullopt;
   }
   const bool cursor = type == 2;
-  // A directory that claims more entries than its window can hold is read as far as it goes.
-  const std::uint64_t fits = (length - kDirHeaderSize) / kIcoEntrySize;
-  const std::size_t count = static_cast<std::size_t>(
-      std::min<std::uint64_t>({LoadU16(&header[4]), fits, kMaxImagesPerGroup}));
+  const std::vector<std::uint8_t> entries =
+      ReadEntries(source, base, length, LoadU16(&header[4]), kIcoEntrySize);
   std::vector<TIconImageRef> images;
-  std::vector<std::uint8_t> entries;
-  if (!source.ReadVector(base + kDirHeaderSize, count * kIcoEntrySize, entries)) {
-    return images;
-  }
-  for (std::size_t i = 0; i < count; ++i) {
-    const std::uint8_t* e = &entries[i * kIcoEntrySize];
+  for (std::size_t at = 0; at < entries.size(); at += kIcoEntrySize) {
+    const std::uint8_t* e = &entries[at];
     const std::uint64_t offset = LoadU32(e + 12);
     if (offset >= length) {
       continue;

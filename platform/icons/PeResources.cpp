@@ -61,11 +61,11 @@ class TPeContainer final : public TIconContainer {
 
   [[nodiscard]] std::optional<TResourceSpan> Locate(TByteSource& source,
                                                     const TIconImageRef& image) const override {
-    const std::optional<std::uint32_t> entry = FindId(source, icons_, image.Id);
-    if (!entry) {
+    const std::optional<std::uint32_t> target = FindId(source, icons_, image.Id);
+    if (!target) {
       return std::nullopt;
     }
-    return DataOfEntry(source, icons_, *entry);
+    return DataOfTarget(source, *target);
   }
 
   // Reads `out.size()` bytes at `offset` from the resource root; every directory offset is checked
@@ -112,6 +112,7 @@ class TPeContainer final : public TIconContainer {
   }
 
   // Numbered entries follow the named ones in ascending order, so a binary search finds an id.
+  // Returns the found entry's target.
   std::optional<std::uint32_t> FindId(TByteSource& source, const TDirectory& dir,
                                       std::uint16_t id) const {
     std::uint32_t low = dir.Named;
@@ -124,7 +125,7 @@ class TPeContainer final : public TIconContainer {
       }
       const std::uint32_t name = (*entry)[0];
       if (name == id) {
-        return mid;
+        return (*entry)[1];
       }
       if (name < id) {
         low = mid + 1;
@@ -135,15 +136,20 @@ class TPeContainer final : public TIconContainer {
     return std::nullopt;
   }
 
-  // Entry `index` of a name level leads to a language directory; its first language's data is
-  // the resource. A third level that points to yet another directory is not followed.
+  // The resource that entry `index` of a name level leads to.
   std::optional<TResourceSpan> DataOfEntry(TByteSource& source, const TDirectory& names,
                                            std::uint32_t index) const {
     const auto name = Entry(source, names, index);
     if (!name) {
       return std::nullopt;
     }
-    const std::optional<TDirectory> languages = Subdirectory(source, (*name)[1]);
+    return DataOfTarget(source, (*name)[1]);
+  }
+
+  // A name level's entry points to a language directory; its first language's data is the
+  // resource. A third level that points to yet another directory is not followed.
+  std::optional<TResourceSpan> DataOfTarget(TByteSource& source, std::uint32_t target) const {
+    const std::optional<TDirectory> languages = Subdirectory(source, target);
     if (!languages || languages->Named + languages->Ids == 0) {
       return std::nullopt;
     }
@@ -256,7 +262,7 @@ std::unique_ptr<TIconContainer> OpenPeContainer(TByteSource& source) {
       signature != std::array<std::uint8_t, 4>{'P', 'E', 0, 0}) {
     return nullptr;
   }
-  const std::optional<THeaders> headers = ReadHeaders(source, peOffset);
+  std::optional<THeaders> headers = ReadHeaders(source, peOffset);
   if (!headers || headers->ResourceRva == 0 || headers->ResourceSize < kDirectorySize) {
     return MakeEmptyContainer();
   }
@@ -267,18 +273,14 @@ std::unique_ptr<TIconContainer> OpenPeContainer(TByteSource& source) {
     return MakeEmptyContainer();
   }
   const auto typeDirectory = [&](std::uint16_t type) -> TDirectory {
-    const std::optional<std::uint32_t> index = probe.FindId(source, *types, type);
-    if (!index) {
+    const std::optional<std::uint32_t> target = probe.FindId(source, *types, type);
+    if (!target) {
       return {};
     }
-    const auto entry = probe.Entry(source, *types, *index);
-    if (!entry) {
-      return {};
-    }
-    return probe.Subdirectory(source, (*entry)[1]).value_or(TDirectory{});
+    return probe.Subdirectory(source, *target).value_or(TDirectory{});
   };
   const TDirectory groups = typeDirectory(kRtGroupIcon);
   const TDirectory icons = typeDirectory(kRtIcon);
-  return std::make_unique<TPeContainer>(headers->Sections, headers->ResourceRva,
+  return std::make_unique<TPeContainer>(std::move(headers->Sections), headers->ResourceRva,
                                         headers->ResourceSize, groups, icons);
 }

@@ -28,6 +28,24 @@ std::uint32_t AlignUp(std::uint32_t v, std::uint32_t alignment) {
   return (v + alignment - 1) / alignment * alignment;
 }
 
+// The fields that icon and group directory entries share: size, colour count, reserved, planes
+// (the hot spot's x in a cursor), bit count (its y) and the image's size in bytes.
+void AddEntryHead(std::string& out, const TImage& image, std::uint16_t planes, std::uint16_t bits,
+                  std::uint32_t bytes) {
+  Add8(out, static_cast<std::uint8_t>(image.Width & 0xFF));
+  Add8(out, static_cast<std::uint8_t>(image.Height & 0xFF));
+  Add8(out, 0);
+  Add8(out, 0);
+  Add16(out, planes);
+  Add16(out, bits);
+  Add32(out, bytes);
+}
+
+// The bit count a directory names for an image.
+std::uint16_t DirectoryBits(const TImage& image) {
+  return static_cast<std::uint16_t>(image.Png ? 32 : image.BitCount);
+}
+
 std::string PngData(const TImage& shape) {
   QImage image(shape.Width, shape.Height, QImage::Format_ARGB32);
   image.fill(shape.Color);
@@ -138,23 +156,12 @@ std::string GroupData(const TGroup& group, std::uint16_t firstId) {
   Add16(out, static_cast<std::uint16_t>(group.Images.size() + group.MissingImageIds.size()));
   std::uint16_t id = firstId;
   for (const TImage& image : group.Images) {
-    Add8(out, static_cast<std::uint8_t>(image.Width & 0xFF));
-    Add8(out, static_cast<std::uint8_t>(image.Height & 0xFF));
-    Add8(out, 0);
-    Add8(out, 0);
-    Add16(out, 1);
-    Add16(out, static_cast<std::uint16_t>(image.Png ? 32 : image.BitCount));
-    Add32(out, static_cast<std::uint32_t>(ImageData(image).size()));
+    AddEntryHead(out, image, 1, DirectoryBits(image),
+                 static_cast<std::uint32_t>(ImageData(image).size()));
     Add16(out, id++);
   }
   for (std::uint16_t missing : group.MissingImageIds) {
-    Add8(out, 32);
-    Add8(out, 32);
-    Add8(out, 0);
-    Add8(out, 0);
-    Add16(out, 1);
-    Add16(out, 32);
-    Add32(out, 40);
+    AddEntryHead(out, TImage{32, 32}, 1, 32, 40);
     Add16(out, missing);
   }
   return out;
@@ -304,13 +311,9 @@ std::string IcoFile(const std::vector<TImage>& images, bool cursor) {
   const std::size_t dataStart = 6 + 16 * images.size();
   for (const TImage& image : images) {
     const std::string bytes = ImageData(image);
-    Add8(out, static_cast<std::uint8_t>(image.Width & 0xFF));
-    Add8(out, static_cast<std::uint8_t>(image.Height & 0xFF));
-    Add8(out, 0);
-    Add8(out, 0);
-    Add16(out, cursor ? 0 : 1);  // hot spot for cursors
-    Add16(out, cursor ? 0 : static_cast<std::uint16_t>(image.Png ? 32 : image.BitCount));
-    Add32(out, static_cast<std::uint32_t>(bytes.size()));
+    // Cursors hold their hot spot, (0, 0), where icons hold planes and bit count.
+    AddEntryHead(out, image, cursor ? 0 : 1, cursor ? 0 : DirectoryBits(image),
+                 static_cast<std::uint32_t>(bytes.size()));
     Add32(out, static_cast<std::uint32_t>(dataStart + data.size()));
     data += bytes;
   }
