@@ -1,6 +1,5 @@
 #include "harvest/BuildIconThured.h"
 
-#include <QFile>
 #include <QString>
 #include <cstdint>
 #include <memory>
@@ -9,6 +8,7 @@
 #include "platform/CodePage.h"
 #include "platform/ShellIcons.h"
 #include "search/FileSearchList.h"
+#include "widgets/FileNames.h"
 #include "widgets/Icon.h"
 #include "widgets/ImageList.h"
 #include "widgets/ListView.h"
@@ -17,9 +17,9 @@
 
 namespace {
 
-// File names are bytes; the view and the status bar show them decoded.
+// The file's own name, as the view and the status bar show it.
 QString DisplayName(const std::string& path) {
-  return QFile::decodeName(QByteArray::fromStdString(ExtractFileName(path)));
+  return DecodedFileName(ExtractFileName(path));
 }
 
 }  // namespace

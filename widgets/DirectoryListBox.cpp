@@ -1,6 +1,6 @@
 #include "widgets/DirectoryListBox.h"
 
-#include <QFile>
+#include <QByteArray>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "widgets/Application.h"
+#include "widgets/FileNames.h"
 #include "widgets/Volumes.h"
 
 namespace fs = std::filesystem;
@@ -22,12 +23,9 @@ constexpr int kPathRole = Qt::UserRole;       // the row's directory, as bytes
 constexpr int kLevelRole = Qt::UserRole + 1;  // depth below the volume's mount point
 constexpr int kIndentStep = 10;
 
-QString Display(const std::string& path) {
-  return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
 [[noreturn]] void Fail(const std::string& directory, const std::error_code& error) {
-  throw EInOutError("I/O error: " + Display(directory).toStdString() + ": " + error.message());
+  throw EInOutError("I/O error: " + DecodedFileName(directory).toStdString() + ": " +
+                    error.message());
 }
 
 // Each row is drawn indented by its depth, so the chain reads as a path.
@@ -72,7 +70,7 @@ std::vector<TSubdirectory> Subdirectories(const std::string& directory) {
     std::string name = entries->path().filename().native();
     std::error_code typeError;  // a dangling link is simply not a directory
     if (!name.starts_with('.') && entries->is_directory(typeError)) {
-      names.push_back({name, Display(name)});
+      names.push_back({name, DecodedFileName(name)});
     }
   }
   if (error) {
@@ -139,11 +137,12 @@ void TDirectoryListBox::SetDirectory(const std::string& directory) {
     auto* row = new QListWidgetItem(icon, text, this);  // NOLINT(cppcoreguidelines-owning-memory)
     row->setData(kPathRole, QByteArray::fromStdString(path));
     row->setData(kLevelRole, level);
-    row->setToolTip(Display(path));
+    row->setToolTip(DecodedFileName(path));
   };
   for (size_t level = 0; level < chain.size(); ++level) {
     const std::string& path = chain[level];
-    addRow(openFolder, level == 0 ? Display(path) : Display(fs::path(path).filename().native()),
+    addRow(openFolder,
+           level == 0 ? DecodedFileName(path) : DecodedFileName(fs::path(path).filename().native()),
            path, static_cast<int>(level));
   }
   for (const TSubdirectory& subdirectory : subdirectories) {

@@ -1,12 +1,12 @@
 #include "widgets/DriveComboBox.h"
 
-#include <QFile>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <algorithm>
 #include <utility>
 
 #include "widgets/Application.h"
+#include "widgets/FileNames.h"
 #include "widgets/Volumes.h"
 
 TDriveComboBox::TDriveComboBox(QWidget* parent) : QComboBox(parent) {
@@ -26,7 +26,7 @@ void TDriveComboBox::SetVolumes(std::vector<std::string> mountPoints) {
   clear();
   const QIcon drive = style()->standardIcon(QStyle::SP_DriveHDIcon);
   for (const std::string& mountPoint : volumes_) {
-    addItem(drive, QFile::decodeName(QByteArray::fromStdString(mountPoint)));
+    addItem(drive, DecodedFileName(mountPoint));
   }
   setCurrentIndex(-1);
   FollowDirList();

@@ -1,17 +1,18 @@
 #include "widgets/Volumes.h"
 
-#include <QFile>
 #include <QStorageInfo>
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
+
+#include "widgets/FileNames.h"
 
 std::vector<std::string> MountedVolumes() {
   std::vector<std::string> mountPoints;
   // Qt leaves out the pseudo file systems (proc, sysfs, cgroup and the like).
   for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
     if (volume.isValid()) {
-      mountPoints.push_back(QFile::encodeName(volume.rootPath()).toStdString());
+      mountPoints.push_back(EncodedFileName(volume.rootPath()));
     }
   }
   // The working directory's volume is offered even where Qt counts it as a pseudo file system.
@@ -26,8 +27,8 @@ std::vector<std::string> MountedVolumes() {
 }
 
 std::string MountPointOf(const std::string& path) {
-  const QStorageInfo volume(QFile::decodeName(QByteArray::fromStdString(path)));
-  return volume.isValid() ? QFile::encodeName(volume.rootPath()).toStdString() : std::string("/");
+  const QStorageInfo volume(DecodedFileName(path));
+  return volume.isValid() ? EncodedFileName(volume.rootPath()) : std::string("/");
 }
 
 std::string VolumeRootOf(const std::string& path) {
